@@ -5,5 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KELVORA_BUILD_DIR:-$root/build}
+# Paths relative to the checkout let ccache share objects between checkouts.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
 cmake -S "$root" -B "$build" -G Ninja "$@" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
