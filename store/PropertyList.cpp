@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PropertyList.h"
 
+#include "PropertyListGuard.h"
+
 #include <QDateTime>
 
 #include <plist/plist.h>
@@ -174,6 +176,8 @@ namespace PropertyList {
 QVariant fromData(const QByteArray &data)
 {
     if (data.isEmpty() || data.size() > std::numeric_limits<int32_t>::max())
+        return {};
+    if (!PropertyListGuard::withinLimits(data))
         return {};
     plist_t root = nullptr;
     plist_from_memory(data.constData(), uint32_t(data.size()), &root);
