@@ -73,14 +73,23 @@ void itemTitles(const uint8_t *data, size_t size)
     if (size == 0)
         return;
     static const std::array<QString, 17> kTypes = {
-        PasteboardTypes::NSFilenamesPboardType, PasteboardTypes::ChromiumImageHTML,
-        PasteboardTypes::WebURLsWithTitlesPboardType, PasteboardTypes::NSURLPboardType,
-        PasteboardTypes::NSStringPboardType, PasteboardTypes::NSRTFPboardType,
-        PasteboardTypes::NSRTFDPboardType, PasteboardTypes::NSVCardPboardType,
-        PasteboardTypes::NSColorPboardType, PasteboardTypes::NSFontPboardType,
-        PasteboardTypes::NSTIFFPboardType, PasteboardTypes::NSHTMLPboardType,
-        PasteboardTypes::NSPDFPboardType, PasteboardTypes::PublicFileURL,
-        PasteboardTypes::NSFilesPromisePboardType, QStringLiteral("text/plain"), QString(),
+        PasteboardTypes::NSFilenamesPboardType,
+        PasteboardTypes::ChromiumImageHTML,
+        PasteboardTypes::WebURLsWithTitlesPboardType,
+        PasteboardTypes::NSURLPboardType,
+        PasteboardTypes::NSStringPboardType,
+        PasteboardTypes::NSRTFPboardType,
+        PasteboardTypes::NSRTFDPboardType,
+        PasteboardTypes::NSVCardPboardType,
+        PasteboardTypes::NSColorPboardType,
+        PasteboardTypes::NSFontPboardType,
+        PasteboardTypes::NSTIFFPboardType,
+        PasteboardTypes::NSHTMLPboardType,
+        PasteboardTypes::NSPDFPboardType,
+        PasteboardTypes::PublicFileURL,
+        PasteboardTypes::NSFilesPromisePboardType,
+        QStringLiteral("text/plain"),
+        QString(),
     };
     const uint8_t selector = data[0];
     const QString &type = kTypes[selector % kTypes.size()];

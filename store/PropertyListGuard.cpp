@@ -26,8 +26,7 @@ public:
     explicit BinaryShape(QByteArrayView data)
         : m_data(reinterpret_cast<const unsigned char *>(data.data()))
         , m_size(quint64(data.size()))
-    {
-    }
+    { }
 
     bool withinLimits()
     {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RtfText.h"
 
+#include <QHash>
 #include <QStringDecoder>
 
 #include <iconv.h>
@@ -162,7 +163,7 @@ private:
 // group, the whole group is skipped.
 bool isSkippedDestination(std::string_view word)
 {
-    static constexpr std::array<std::string_view, 53> kSkipped = {
+    static constexpr std::array<std::string_view, 52> kSkipped = {
         "annotation",
         "atnauthor",
         "atndate",
@@ -179,7 +180,6 @@ bool isSkippedDestination(std::string_view word)
         "expandedcolortbl",
         "filetbl",
         "fldinst",
-        "fonttbl",
         "footer",
         "footerf",
         "footerl",
@@ -260,6 +260,51 @@ char16_t characterForWord(std::string_view word)
     return 0;
 }
 
+// The code page of a font's \fcharsetN; 0 when the font follows the document's code page.
+int codePageForCharset(qint64 charset)
+{
+    switch (charset) {
+    case 0:
+        return 1252;
+    case 77:
+        return 10000;
+    case 128:
+        return 932;
+    case 129:
+        return 949;
+    case 130:
+        return 1361;
+    case 134:
+        return 936;
+    case 136:
+        return 950;
+    case 161:
+        return 1253;
+    case 162:
+        return 1254;
+    case 163:
+        return 1258;
+    case 177:
+        return 1255;
+    case 178:
+        return 1256;
+    case 186:
+        return 1257;
+    case 204:
+        return 1251;
+    case 222:
+        return 874;
+    case 238:
+        return 1250;
+    case 254:
+        return 437;
+    case 255:
+        return 850;
+    default:
+        return 0;
+    }
+}
+
 int hexValue(char c)
 {
     if (c >= '0' && c <= '9')
@@ -321,6 +366,8 @@ private:
     {
         bool skip = false;
         int unicodeSkip = 1; // \ucN: fallback characters after each \uN
+        int font = -1; // \fN in effect; -1: the document's default font (\deffN)
+        bool fontTable = false;
     };
 
     void skipOverflow(char c)
@@ -430,6 +477,16 @@ private:
             m_groups.back().skip = word != "ud";
             return;
         }
+        if (m_groups.back().fontTable) {
+            fontTableWord(word, hasParameter, parameter);
+            return;
+        }
+        if (atGroupStart && word == "fonttbl") {
+            // Not text, but its fonts' character sets decide how \'hh bytes read.
+            m_groups.back().skip = true;
+            m_groups.back().fontTable = true;
+            return;
+        }
         if (atGroupStart && isSkippedDestination(word)) {
             m_groups.back().skip = true;
             // An attachment is written as {{\NeXTGraphic name …}<placeholder>}: its
@@ -456,16 +513,20 @@ private:
             m_pendingSkip = m_groups.back().unicodeSkip;
         } else if (word == "uc") {
             m_groups.back().unicodeSkip = int(std::clamp<qint64>(parameter, 0, 1000));
+        } else if (word == "f" && hasParameter) {
+            m_groups.back().font = int(parameter);
+        } else if (word == "deff" && hasParameter) {
+            m_defaultFont = int(parameter);
         } else if (word == "ansicpg" && hasParameter) {
-            setCodePage(int(parameter));
+            m_documentCodePage = int(parameter);
         } else if (word == "ansi") {
-            setCodePage(1252);
+            m_documentCodePage = 1252;
         } else if (word == "mac") {
-            setCodePage(10000);
+            m_documentCodePage = 10000;
         } else if (word == "pc") {
-            setCodePage(437);
+            m_documentCodePage = 437;
         } else if (word == "pca") {
-            setCodePage(850);
+            m_documentCodePage = 850;
         } else if (const char16_t character = characterForWord(word)) {
             put(character);
         }
@@ -529,14 +590,36 @@ private:
         }
     }
 
-    void setCodePage(int codePage)
+    void fontTableWord(std::string_view word, bool hasParameter, qint64 parameter)
     {
-        flushBytes();
-        m_decoder.setCodePage(codePage);
+        if (!hasParameter)
+            return;
+        if (word == "f") {
+            m_definingFont = int(parameter);
+        } else if (word == "fcharset" || word == "cpg") {
+            const int codePage = word == "cpg" ? int(parameter) : codePageForCharset(parameter);
+            if (codePage > 0)
+                m_fontCodePages.insert(m_definingFont, codePage);
+            else
+                m_fontCodePages.remove(m_definingFont);
+        }
+    }
+
+    int currentCodePage() const
+    {
+        const int font = m_groups.back().font >= 0 ? m_groups.back().font : m_defaultFont;
+        return m_fontCodePages.value(font, m_documentCodePage);
     }
 
     void addByte(char byte)
     {
+        // Bytes of one run share a code page; a change of font or code page ends the run.
+        const int codePage = currentCodePage();
+        if (codePage != m_bytesCodePage) {
+            flushBytes();
+            m_decoder.setCodePage(codePage);
+            m_bytesCodePage = codePage;
+        }
         m_bytes.append(byte);
         // Bytes are decoded in runs so that double-byte code pages see whole characters;
         // a long run is decoded in pieces to keep the output limit effective.
@@ -589,6 +672,11 @@ private:
     QByteArray m_bytes;
     QString m_text;
     CodePageDecoder m_decoder;
+    int m_bytesCodePage = 1252; // the decoder's code page
+    int m_documentCodePage = 1252;
+    int m_defaultFont = -1;
+    int m_definingFont = -1;
+    QHash<int, int> m_fontCodePages;
 };
 
 } // namespace

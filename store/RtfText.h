@@ -7,8 +7,9 @@
 #include <optional>
 
 /// Plain text of an RTF document, read by a small reader of our own: groups, control
-/// words and symbols, \uN with \ucN fallback skipping, \'hh bytes in the document's code
-/// page (\ansicpg, \ansi, \mac, \pc, \pca; cp1252 when none is named), the special
+/// words and symbols, \uN with \ucN fallback skipping, \'hh bytes in the code page of the
+/// current font (its \fcharset or \cpg in the font table) or else of the document
+/// (\ansicpg, \ansi, \mac, \pc, \pca; cp1252 when none is named), the special
 /// characters (\par, \line, \tab, \emdash, quotes …) and the destinations that hold no
 /// body text (font, colour and style tables, info, pictures, headers and footers, fields'
 /// instructions, every \* group) skipped.

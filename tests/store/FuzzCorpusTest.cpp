@@ -46,10 +46,9 @@ TEST_P(FuzzCorpus, EveryInputRunsCleanly)
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzCorpus,
-                         ::testing::Values(Target{"rtf_text", FuzzEntries::rtfText},
-                                           Target{"html_image_source", FuzzEntries::htmlImageSource},
-                                           Target{"property_list", FuzzEntries::propertyList},
-                                           Target{"item_titles", FuzzEntries::itemTitles}),
-                         targetName);
+    ::testing::Values(Target{"rtf_text", FuzzEntries::rtfText},
+        Target{"html_image_source", FuzzEntries::htmlImageSource},
+        Target{"property_list", FuzzEntries::propertyList}, Target{"item_titles", FuzzEntries::itemTitles}),
+    targetName);
 
 } // namespace

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "PropertyList.h"
 #include "PropertyListGuard.h"
+#include "PropertyList.h"
 
 #include <QtEndian>
 
@@ -81,7 +81,8 @@ QByteArray xmlNesting(int depth)
 TEST(PropertyListGuard, SoundBinaryListsAreRead)
 {
     // Writers share equal leaves: three references to one string.
-    const QByteArray shared = binaryPlist({std::vector<quint32>{1, 2, 1, 1}, QByteArray("/a"), QByteArray("/b")});
+    const QByteArray shared
+        = binaryPlist({std::vector<quint32>{1, 2, 1, 1}, QByteArray("/a"), QByteArray("/b")});
     EXPECT_EQ(PropertyList::fromData(shared).toStringList(), QStringList({"/a", "/b", "/a", "/a"}));
 
     std::vector<Object> many{std::vector<quint32>()};
@@ -115,17 +116,16 @@ std::string caseName(const ::testing::TestParamInfo<RefusedCase> &param)
     return param.param.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Shapes, RefusedInput,
+INSTANTIATE_TEST_SUITE_P(Shapes, RefusedInput,
     ::testing::Values(RefusedCase{"DeepBinary", chain(100000, 1)},
-                      RefusedCase{"JustTooDeepBinary", chain(PropertyListGuard::kMaxDepth + 1, 1)},
-                      // 2^60 copies of one leaf from 60 small arrays.
-                      RefusedCase{"SharedContainersExpand", chain(60, 2)},
-                      RefusedCase{"Cycle", binaryPlist({std::vector<quint32>{1}, std::vector<quint32>{0}})},
-                      RefusedCase{"ReferenceOutOfRange", binaryPlist({std::vector<quint32>{7}})},
-                      RefusedCase{"RootOutOfRange", binaryPlist({QByteArray("x")}, 3)},
-                      RefusedCase{"TruncatedTrailer", binaryPlist({QByteArray("x")}).chopped(1)},
-                      RefusedCase{"DeepXml", xmlNesting(100000)}),
+        RefusedCase{"JustTooDeepBinary", chain(PropertyListGuard::kMaxDepth + 1, 1)},
+        // 2^60 copies of one leaf from 60 small arrays.
+        RefusedCase{"SharedContainersExpand", chain(60, 2)},
+        RefusedCase{"Cycle", binaryPlist({std::vector<quint32>{1}, std::vector<quint32>{0}})},
+        RefusedCase{"ReferenceOutOfRange", binaryPlist({std::vector<quint32>{7}})},
+        RefusedCase{"RootOutOfRange", binaryPlist({QByteArray("x")}, 3)},
+        RefusedCase{"TruncatedTrailer", binaryPlist({QByteArray("x")}).chopped(1)},
+        RefusedCase{"DeepXml", xmlNesting(100000)}),
     caseName);
 
 TEST(PropertyListGuard, XmlNestingLimit)
