@@ -57,10 +57,18 @@ QVariant toVariant(plist_t node, int depth)
         plist_get_real_val(node, &value);
         return value;
     }
-    case PLIST_STRING:
+    case PLIST_STRING: {
+        // By pointer and length: libplist's copying getter asserts (aborting the process)
+        // when a string holds a NUL character.
+        uint64_t length = 0;
+        const char *value = plist_get_string_ptr(node, &length);
+        if (!value || length > uint64_t(std::numeric_limits<qsizetype>::max()))
+            return QString();
+        return QString::fromUtf8(value, qsizetype(length));
+    }
     case PLIST_KEY: {
         char *raw = nullptr;
-        plist_get_string_val(node, &raw);
+        plist_get_key_val(node, &raw);
         CString value(raw);
         return value ? QString::fromUtf8(value.get()) : QString();
     }

@@ -74,6 +74,40 @@ private:
             && m_objectCount <= (m_objectsEnd - m_tableOffset) / m_offsetSize;
     }
 
+    // An ASCII (0x5) or UTF-16 (0x6) string that lies inside the object area and holds no
+    // NUL character: libplist asserts, aborting the process, on a string or key with one.
+    bool stringIsSound(quint64 offset, bool utf16) const
+    {
+        quint64 count = m_data[offset] & 0x0F;
+        quint64 position = offset + 1;
+        if (count == 0x0F && !readLength(position, count))
+            return false;
+        const quint64 unitSize = utf16 ? 2 : 1;
+        if (count > (m_tableOffset - position) / unitSize)
+            return false;
+        for (quint64 i = 0; i < count; ++i) {
+            const unsigned char *unit = m_data + position + i * unitSize;
+            if (unit[0] == 0 && (!utf16 || unit[1] == 0))
+                return false;
+        }
+        return true;
+    }
+
+    // A length too large for the marker's nibble follows as an integer object; on success
+    // `position` is moved past it.
+    bool readLength(quint64 &position, quint64 &count) const
+    {
+        if (position >= m_tableOffset)
+            return false;
+        const unsigned char intMarker = m_data[position];
+        const int intSize = 1 << (intMarker & 0x0F);
+        if ((intMarker >> 4) != 0x1 || intSize > 8 || quint64(intSize) > m_tableOffset - position - 1)
+            return false;
+        count = readBigEndian(m_data + position + 1, intSize);
+        position += 1 + quint64(intSize);
+        return true;
+    }
+
     // The references of a container object; an empty container for any other object;
     // std::nullopt when the object cannot be located or read.
     std::optional<Container> containerAt(quint64 object) const
@@ -83,21 +117,15 @@ private:
             return std::nullopt;
         const unsigned char marker = m_data[offset];
         const int type = marker >> 4;
+        if (type == 0x5 || type == 0x6)
+            return stringIsSound(offset, type == 0x6) ? std::optional<Container>(Container{}) : std::nullopt;
         // 0xA array, 0xB ordered set, 0xC set, 0xD dictionary (keys, then values).
         if (type < 0xA || type > 0xD)
             return Container{};
         quint64 count = marker & 0x0F;
         quint64 position = offset + 1;
-        if (count == 0x0F) {
-            if (position >= m_tableOffset)
-                return std::nullopt;
-            const unsigned char intMarker = m_data[position];
-            const int intSize = 1 << (intMarker & 0x0F);
-            if ((intMarker >> 4) != 0x1 || intSize > 8 || quint64(intSize) > m_tableOffset - position - 1)
-                return std::nullopt;
-            count = readBigEndian(m_data + position + 1, intSize);
-            position += 1 + quint64(intSize);
-        }
+        if (count == 0x0F && !readLength(position, count))
+            return std::nullopt;
         const quint64 available = (m_tableOffset - position) / m_refSize;
         const quint64 refCount = type == 0xD ? count * 2 : count;
         if (count > available || refCount > available)
@@ -202,6 +230,9 @@ bool withinLimits(QByteArrayView data)
 {
     if (data.startsWith("bplist"))
         return BinaryShape(data).withinLimits();
+    // A NUL byte has no place in XML, and libplist aborts on a string that holds one.
+    if (data.contains('\0'))
+        return false;
     return xmlNestingWithinLimits(data);
 }
 

@@ -125,7 +125,11 @@ INSTANTIATE_TEST_SUITE_P(Shapes, RefusedInput,
         RefusedCase{"ReferenceOutOfRange", binaryPlist({std::vector<quint32>{7}})},
         RefusedCase{"RootOutOfRange", binaryPlist({QByteArray("x")}, 3)},
         RefusedCase{"TruncatedTrailer", binaryPlist({QByteArray("x")}).chopped(1)},
-        RefusedCase{"DeepXml", xmlNesting(100000)}),
+        RefusedCase{"DeepXml", xmlNesting(100000)},
+        // libplist aborts on these rather than failing.
+        RefusedCase{"NulInBinaryString", binaryPlist({std::vector<quint32>{1}, QByteArray("a\0b", 3)})},
+        RefusedCase{
+            "NulInXmlString", QByteArray("<plist version=\"1.0\"><string>a\0b</string></plist>", 49)}),
     caseName);
 
 TEST(PropertyListGuard, XmlNestingLimit)
