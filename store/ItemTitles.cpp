@@ -216,7 +216,10 @@ QString titleForType(const QString &type, const QByteArray &data, const Pasteboa
         qCWarning(lcItemTitles, "Not able to gen title: %s", qUtf8Printable(type));
         qCWarning(lcItemTitles, "%s", describeData(data).constData());
     }
-    return title ? *title : QString(kFallbackTitle);
+    if (!title)
+        return kFallbackTitle;
+    // An empty title is a title; callers tell "none" by a null string, so never give one.
+    return title->isNull() ? QStringLiteral("") : *title;
 }
 
 } // namespace ItemTitles
