@@ -1,0 +1,99 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A second `kelvora` hands its files to the one that holds the bus name: this test plays
+// the running instance with HBDBusService and starts the real program as the second one.
+#include "HBDBusClient.h"
+#include "HBDBusService.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString standardError;
+};
+
+// The second instance blocks on its D-Bus call, so this process must keep serving the
+// bus while it waits: QProcess::waitForFinished would deadlock.
+Run runKelvora(const QStringList &arguments)
+{
+    QProcess process;
+    process.setWorkingDirectory(TestSupport::home());
+    process.start(TestSupport::builtProgram(QStringLiteral("kelvora")), arguments);
+    Run run;
+    if (!process.waitForStarted(5000))
+        return run;
+    if (!TestSupport::waitUntil([&] { return process.state() == QProcess::NotRunning; }, std::chrono::seconds(30)))
+        return run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.standardError = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+class SingleInstance : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!TestSupport::startPrivateSessionBus())
+            GTEST_SKIP() << "dbus-daemon is not available";
+        HBDBusService::Handlers handlers;
+        handlers.addFiles = [this](const QStringList &paths) {
+            received.append(paths);
+            return accept;
+        };
+        service = std::make_unique<HBDBusService>(std::move(handlers));
+        ASSERT_TRUE(service->registerOnSessionBus());
+        ASSERT_TRUE(TestSupport::writeFile(TestSupport::home() + QStringLiteral("/a.txt"), "a"));
+        ASSERT_TRUE(TestSupport::writeFile(TestSupport::home() + QStringLiteral("/b c.txt"), "b"));
+    }
+
+    std::unique_ptr<HBDBusService> service;
+    QList<QStringList> received;
+    bool accept = true;
+};
+
+} // namespace
+
+TEST_F(SingleInstance, SecondLaunchHandsAbsolutePathsToTheRunningOne)
+{
+    const Run run = runKelvora({QStringLiteral("a.txt"), QStringLiteral("b c.txt")});
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
+    ASSERT_EQ(received.size(), 1);
+    EXPECT_EQ(received.first(), (QStringList{TestSupport::home() + QStringLiteral("/a.txt"),
+                                             TestSupport::home() + QStringLiteral("/b c.txt")}));
+}
+
+TEST_F(SingleInstance, RefusalExitsWithStatusOneAndTheMessage)
+{
+    accept = false;
+    const Run run = runKelvora({QStringLiteral("a.txt")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.standardError.contains(QLatin1String("Could not add file"))) << qPrintable(run.standardError);
+}
+
+TEST_F(SingleInstance, MissingFilesAreReportedAndNeverSent)
+{
+    Run run = runKelvora({QStringLiteral("nowhere.txt")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.standardError.contains(QLatin1String("nowhere.txt")));
+    EXPECT_TRUE(received.isEmpty());
+
+    // Existing files still go when some are missing.
+    run = runKelvora({QStringLiteral("nowhere.txt"), QStringLiteral("a.txt")});
+    EXPECT_EQ(run.exitCode, 0);
+    ASSERT_EQ(received.size(), 1);
+    EXPECT_EQ(received.first(), QStringList{TestSupport::home() + QStringLiteral("/a.txt")});
+}
+
+TEST_F(SingleInstance, TheNameIsHeldByOneInstanceOnly)
+{
+    EXPECT_TRUE(HBDBusClient::instanceIsRunning());
+    HBDBusService other(HBDBusService::Handlers{});
+    EXPECT_FALSE(other.registerOnSessionBus());
+}
