@@ -2,9 +2,14 @@
 #include "AppDelegate.h"
 
 #include "HBDBusService.h"
+#include "HBNotificationCenter.h"
+#include "HBNotifications.h"
+#include "HBObjectContext.h"
+#include "HBObjectStore.h"
 #include "HBUserDefaults.h"
 #include "HBWindowHints.h"
 #include "NVCore.h"
+#include "PasteboardItem.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -67,6 +72,34 @@ void AppDelegate::applicationDidFinishLaunching()
 
     if (NVCore::sharedInstance().canShowMainWindow())
         finishLaunchPresentation();
+}
+
+void AppDelegate::setupCoreData()
+{
+    HBObjectStore *store = HBObjectStore::shared();
+    if (store->setup())
+        return;
+    // The file is left exactly as it was; the user hears about it once, here.
+    m_presentMessage(QStringLiteral("Kelvora"), store->openErrorMessage());
+}
+
+bool AppDelegate::addItemsWithArray(const QStringList &paths)
+{
+    PasteboardItem *item = PasteboardItem::pasteboardItemWithFilePaths(paths);
+    if (!item) {
+        QApplication::beep();
+        return false;
+    }
+    QString error;
+    if (!item->managedObjectContext()->saveAndWait(&error)) {
+        // Nothing half-done stays behind: the unsaved item leaves the context.
+        qWarning().noquote() << "DEBUG: Could not save the new item:" << error;
+        item->managedObjectContext()->deleteObject(item);
+        QApplication::beep();
+        return false;
+    }
+    HBNotificationCenter::defaultCenter()->post(HBNotifications::DidAddItem, item);
+    return true;
 }
 
 bool AppDelegate::openFiles(const QStringList &paths)

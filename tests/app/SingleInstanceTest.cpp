@@ -12,7 +12,7 @@
 
 namespace {
 
-struct Run
+struct ProcessRun
 {
     int exitCode = -1;
     QString standardError;
@@ -20,12 +20,12 @@ struct Run
 
 // The second instance blocks on its D-Bus call, so this process must keep serving the
 // bus while it waits: QProcess::waitForFinished would deadlock.
-Run runKelvora(const QStringList &arguments)
+ProcessRun runKelvora(const QStringList &arguments)
 {
     QProcess process;
     process.setWorkingDirectory(TestSupport::home());
     process.start(TestSupport::builtProgram(QStringLiteral("kelvora")), arguments);
-    Run run;
+    ProcessRun run;
     if (!process.waitForStarted(5000))
         return run;
     if (!TestSupport::waitUntil([&] { return process.state() == QProcess::NotRunning; }, std::chrono::seconds(30)))
@@ -62,7 +62,7 @@ protected:
 
 TEST_F(SingleInstance, SecondLaunchHandsAbsolutePathsToTheRunningOne)
 {
-    const Run run = runKelvora({QStringLiteral("a.txt"), QStringLiteral("b c.txt")});
+    const ProcessRun run = runKelvora({QStringLiteral("a.txt"), QStringLiteral("b c.txt")});
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
     ASSERT_EQ(received.size(), 1);
     EXPECT_EQ(received.first(), (QStringList{TestSupport::home() + QStringLiteral("/a.txt"),
@@ -72,14 +72,14 @@ TEST_F(SingleInstance, SecondLaunchHandsAbsolutePathsToTheRunningOne)
 TEST_F(SingleInstance, RefusalExitsWithStatusOneAndTheMessage)
 {
     accept = false;
-    const Run run = runKelvora({QStringLiteral("a.txt")});
+    const ProcessRun run = runKelvora({QStringLiteral("a.txt")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.standardError.contains(QLatin1String("Could not add file"))) << qPrintable(run.standardError);
 }
 
 TEST_F(SingleInstance, MissingFilesAreReportedAndNeverSent)
 {
-    Run run = runKelvora({QStringLiteral("nowhere.txt")});
+    ProcessRun run = runKelvora({QStringLiteral("nowhere.txt")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.standardError.contains(QLatin1String("nowhere.txt")));
     EXPECT_TRUE(received.isEmpty());
