@@ -521,9 +521,8 @@ bool HBObjectContext::deleteObject(HBManagedObject *object)
     for (HBManagedObject *child : owned) {
         if (child && child->m_context == this && !child->m_deleted) {
             child->prepareForDeletion();
-            // The owner goes too, so only its own list needs the child removed.
-            const QList<HBManagedObject *> grandChildren = child->cascadeTargets();
-            Q_ASSERT(grandChildren.isEmpty());
+            // Representations and file records own nothing, and their owner goes too, so
+            // only the owner's own lists need the child removed.
             child->m_deleted = true;
             object->relatedObjectWillVanish(child);
             if (child->m_inserted) {

@@ -479,3 +479,38 @@ TEST(StoreSetUp, OpensTheDefaultFileWhenAskedForTheDefaultContext)
     EXPECT_EQ(store.path(), HBPaths::storeFile());
     EXPECT_TRUE(QFile::exists(HBPaths::storeFile()));
 }
+
+// Files without a schema version (new, empty, or made by hand) are brought to the current
+// version; what else they hold stays.
+TEST(StoreSetUp, MigratesUnversionedFiles)
+{
+    const QString path = HBPaths::storeFile();
+    struct Case
+    {
+        const char *name;
+        std::function<void()> make;
+        bool keepsNotes;
+    };
+    const Case cases[] = {
+        {"missing", [] {}, false},
+        {"empty", [&] { TestSupport::writeFile(path, QByteArray()); }, false},
+        {"other tables",
+            [&] { makeDatabase(path, "CREATE TABLE Notes (text TEXT); INSERT INTO Notes VALUES ('n');"); },
+            true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(path);
+        c.make();
+        HBObjectStore store;
+        ASSERT_TRUE(store.setup(path));
+        PasteboardItem::create(store.defaultContext())->setTitle(QStringLiteral("t"));
+        ASSERT_TRUE(store.defaultContext()->saveAndWait());
+        store.close();
+        EXPECT_EQ(queryFile(path, QStringLiteral("PRAGMA user_version")).toInt(), 1);
+        EXPECT_EQ(queryFile(path, QStringLiteral("SELECT title FROM PasteboardItem")).toString(),
+            QStringLiteral("t"));
+        EXPECT_EQ(queryFile(path, QStringLiteral("SELECT text FROM Notes")).toString(),
+            c.keepsNotes ? QStringLiteral("n") : QString());
+    }
+}
