@@ -8,21 +8,17 @@
 namespace {
 
 // Column order must follow each class's Field enumeration.
-const HBEntityDescription kItem{HBEntity::Item,
-                                QLatin1StringView("PasteboardItem"),
-                                {QLatin1StringView("date"), QLatin1StringView("imagePath"), QLatin1StringView("path"),
-                                 QLatin1StringView("title"), QLatin1StringView("order"),
-                                 QLatin1StringView("mainType")},
-                                1u << PasteboardItem::MainTypeField};
-const HBEntityDescription kType{HBEntity::Type,
-                                QLatin1StringView("PasteboardType"),
-                                {QLatin1StringView("data"), QLatin1StringView("type"), QLatin1StringView("item")},
-                                1u << PasteboardType::ItemField};
-const HBEntityDescription kFile{HBEntity::File,
-                                QLatin1StringView("PasteboardFile"),
-                                {QLatin1StringView("bookmarkData"), QLatin1StringView("isRemovable"),
-                                 QLatin1StringView("path"), QLatin1StringView("isAlias"), QLatin1StringView("item")},
-                                1u << PasteboardFile::ItemField};
+const HBEntityDescription kItem{HBEntity::Item, QLatin1StringView("PasteboardItem"),
+    {QLatin1StringView("date"), QLatin1StringView("imagePath"), QLatin1StringView("path"),
+        QLatin1StringView("title"), QLatin1StringView("order"), QLatin1StringView("mainType")},
+    1u << PasteboardItem::MainTypeField};
+const HBEntityDescription kType{HBEntity::Type, QLatin1StringView("PasteboardType"),
+    {QLatin1StringView("data"), QLatin1StringView("type"), QLatin1StringView("item")},
+    1u << PasteboardType::ItemField};
+const HBEntityDescription kFile{HBEntity::File, QLatin1StringView("PasteboardFile"),
+    {QLatin1StringView("bookmarkData"), QLatin1StringView("isRemovable"), QLatin1StringView("path"),
+        QLatin1StringView("isAlias"), QLatin1StringView("item")},
+    1u << PasteboardFile::ItemField};
 
 } // namespace
 

@@ -6,8 +6,7 @@
 HBManagedObject::HBManagedObject(HBEntity entity, HBObjectContext *context)
     : m_context(context)
     , m_entity(entity)
-{
-}
+{ }
 
 HBManagedObject::~HBManagedObject() = default;
 

@@ -47,11 +47,11 @@ protected:
     QList<HBManagedObject *> fetchChildren(HBEntity childEntity) const;
 
     /// Called once the object has been read from the store into its context.
-    virtual void awakeFromFetch() {}
+    virtual void awakeFromFetch() { }
     /// Called once the object has been created in its context.
-    virtual void awakeFromInsert() {}
+    virtual void awakeFromInsert() { }
     /// Called when the object is marked for deletion, before its relationships are cut.
-    virtual void prepareForDeletion() {}
+    virtual void prepareForDeletion() { }
 
     /// The stored value of an attribute field; for a relationship field, the related row id
     /// (or null). The store calls these with the field numbers of HBEntityDescription.
@@ -65,8 +65,8 @@ protected:
     virtual HBManagedObject *owner() const { return nullptr; }
     /// Bookkeeping of to-many relationships: add a child to the list when the list is in
     /// memory (and the child not yet in it), or take it out.
-    virtual void childAdded(HBManagedObject *) {}
-    virtual void childRemoved(HBManagedObject *) {}
+    virtual void childAdded(HBManagedObject *) { }
+    virtual void childRemoved(HBManagedObject *) { }
     /// Clears every to-one link to an object that leaves the context, without marking a
     /// change; returns the mask of the fields that pointed at it.
     virtual quint32 relatedObjectWillVanish(HBManagedObject *) { return 0; }

@@ -63,7 +63,7 @@ QVariant columnValue(sqlite3_stmt *statement, int column)
         return sqlite3_column_double(statement, column);
     case SQLITE_TEXT:
         return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, column)),
-                                 sqlite3_column_bytes(statement, column));
+            sqlite3_column_bytes(statement, column));
     case SQLITE_BLOB: {
         const int size = sqlite3_column_bytes(statement, column);
         // An empty blob is still data, not a missing value.
@@ -80,8 +80,9 @@ QVariant storedForm(const QVariant &value)
 {
     switch (value.typeId()) {
     case QMetaType::QDateTime:
-        return value.toDateTime().isValid() ? QVariant::fromValue<qint64>(value.toDateTime().toMSecsSinceEpoch())
-                                            : QVariant();
+        return value.toDateTime().isValid()
+            ? QVariant::fromValue<qint64>(value.toDateTime().toMSecsSinceEpoch())
+            : QVariant();
     case QMetaType::Bool:
     case QMetaType::Int:
     case QMetaType::UInt:
@@ -113,13 +114,14 @@ void bindValue(sqlite3_stmt *statement, int index, const QVariant &raw)
         break;
     case QMetaType::QByteArray: {
         const QByteArray bytes = value.toByteArray();
-        sqlite3_bind_blob64(statement, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_blob64(
+            statement, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
         break;
     }
     default: {
         const QByteArray text = value.toString().toUtf8();
-        sqlite3_bind_text64(statement, index, text.constData(), sqlite3_uint64(text.size()), SQLITE_TRANSIENT,
-                            SQLITE_UTF8);
+        sqlite3_bind_text64(
+            statement, index, text.constData(), sqlite3_uint64(text.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
         break;
     }
     }
@@ -151,12 +153,12 @@ QString sqliteError(sqlite3 *db)
 
 } // namespace
 
-HBObjectContext::HBObjectContext(HBObjectStore *store, std::shared_ptr<HBSqliteConnection> connection, bool isDefault)
+HBObjectContext::HBObjectContext(
+    HBObjectStore *store, std::shared_ptr<HBSqliteConnection> connection, bool isDefault)
     : m_store(store)
     , m_connection(std::move(connection))
     , m_isDefault(isDefault)
-{
-}
+{ }
 
 HBObjectContext::~HBObjectContext()
 {
@@ -185,6 +187,7 @@ HBManagedObject *HBObjectContext::makeObject(HBEntity entity)
 
 HBManagedObject *HBObjectContext::insertNewObject(HBEntity entity)
 {
+    Q_ASSERT_X(QThread::currentThread() == thread(), Q_FUNC_INFO, "a context is used by its own thread");
     HBManagedObject *object = makeObject(entity);
     object->m_rowId = m_nextTemporaryId--;
     object->m_inserted = true;
@@ -194,8 +197,8 @@ HBManagedObject *HBObjectContext::insertNewObject(HBEntity entity)
     return object;
 }
 
-HBManagedObject *HBObjectContext::objectFromRow(HBEntity entity, sqlite3_stmt *statement,
-                                                QList<HBManagedObject *> &awoken)
+HBManagedObject *HBObjectContext::objectFromRow(
+    HBEntity entity, sqlite3_stmt *statement, QList<HBManagedObject *> &awoken)
 {
     const qint64 rowId = sqlite3_column_int64(statement, 0);
     if (HBManagedObject *known = objects(entity).value(rowId))
@@ -229,6 +232,7 @@ bool HBObjectContext::readRow(HBEntity entity, qint64 rowId, QVariantList *value
 
 HBManagedObject *HBObjectContext::objectWithID(const HBObjectID &id)
 {
+    Q_ASSERT_X(QThread::currentThread() == thread(), Q_FUNC_INFO, "a context is used by its own thread");
     if (id.rowId == 0)
         return nullptr;
     if (HBManagedObject *known = objects(id.entity).value(id.rowId))
@@ -239,7 +243,8 @@ HBManagedObject *HBObjectContext::objectWithID(const HBObjectID &id)
     HBManagedObject *object = nullptr;
     {
         QMutexLocker lock(&m_connection->mutex());
-        sqlite3_stmt *statement = m_connection->statement(selectPrefix(id.entity) + QStringLiteral(" WHERE id = ?"));
+        sqlite3_stmt *statement
+            = m_connection->statement(selectPrefix(id.entity) + QStringLiteral(" WHERE id = ?"));
         if (!statement)
             return nullptr;
         HBStatementReset reset(statement);
@@ -270,8 +275,8 @@ QList<HBManagedObject *> HBObjectContext::fetchChildren(const HBManagedObject *o
     QList<HBManagedObject *> awoken;
     {
         QMutexLocker lock(&m_connection->mutex());
-        sqlite3_stmt *statement = m_connection->statement(selectPrefix(childEntity) + QStringLiteral(" WHERE ")
-                                                          + quoted(column) + QStringLiteral(" = ? ORDER BY id"));
+        sqlite3_stmt *statement = m_connection->statement(selectPrefix(childEntity)
+            + QStringLiteral(" WHERE ") + quoted(column) + QStringLiteral(" = ? ORDER BY id"));
         if (!statement)
             return children;
         HBStatementReset reset(statement);
@@ -291,6 +296,7 @@ QList<HBManagedObject *> HBObjectContext::fetchChildren(const HBManagedObject *o
 
 QList<HBManagedObject *> HBObjectContext::executeFetchRequest(const HBFetchRequest &request, QString *error)
 {
+    Q_ASSERT_X(QThread::currentThread() == thread(), Q_FUNC_INFO, "a context is used by its own thread");
     const HBEntityDescription &description = HBEntityDescription::of(request.entity);
     QString sql = selectPrefix(request.entity);
 
@@ -305,7 +311,8 @@ QList<HBManagedObject *> HBObjectContext::executeFetchRequest(const HBFetchReque
         }
         predicateValue = storedForm(request.predicateValue);
         // IS also matches a null value.
-        sql += QStringLiteral(" WHERE ") + quoted(description.columns.at(predicateField)) + QStringLiteral(" IS ?");
+        sql += QStringLiteral(" WHERE ") + quoted(description.columns.at(predicateField))
+            + QStringLiteral(" IS ?");
     }
     QList<std::pair<int, bool>> sortFields;
     quint32 sortMask = 0;
@@ -319,8 +326,8 @@ QList<HBManagedObject *> HBObjectContext::executeFetchRequest(const HBFetchReque
         }
         sortFields.append({field, sort.ascending});
         sortMask |= bit(field);
-        sql += quoted(description.columns.at(field)) + (sort.ascending ? QStringLiteral(" ASC, ")
-                                                                       : QStringLiteral(" DESC, "));
+        sql += quoted(description.columns.at(field))
+            + (sort.ascending ? QStringLiteral(" ASC, ") : QStringLiteral(" DESC, "));
     }
     sql += QStringLiteral("id");
 
@@ -395,18 +402,19 @@ QList<HBManagedObject *> HBObjectContext::executeFetchRequest(const HBFetchReque
     }
     if (!needsSort && sortMask && !m_updated.isEmpty()) {
         needsSort = std::any_of(results.cbegin(), results.cend(),
-                                [&](const HBManagedObject *o) { return o->m_changedFields & sortMask; });
+            [&](const HBManagedObject *o) { return o->m_changedFields & sortMask; });
     }
     if (needsSort) {
-        std::stable_sort(results.begin(), results.end(), [&](const HBManagedObject *a, const HBManagedObject *b) {
-            for (const auto &[field, ascending] : std::as_const(sortFields)) {
-                const int order = compareStored(storedForm(a->primitiveValue(field)),
-                                                storedForm(b->primitiveValue(field)));
-                if (order != 0)
-                    return ascending ? order < 0 : order > 0;
-            }
-            return tieKey(a->objectID()) < tieKey(b->objectID());
-        });
+        std::stable_sort(
+            results.begin(), results.end(), [&](const HBManagedObject *a, const HBManagedObject *b) {
+                for (const auto &[field, ascending] : std::as_const(sortFields)) {
+                    const int order = compareStored(
+                        storedForm(a->primitiveValue(field)), storedForm(b->primitiveValue(field)));
+                    if (order != 0)
+                        return ascending ? order < 0 : order > 0;
+                }
+                return tieKey(a->objectID()) < tieKey(b->objectID());
+            });
     }
     for (HBManagedObject *awake : std::as_const(awoken))
         awake->awakeFromFetch();
@@ -420,8 +428,8 @@ int HBObjectContext::countForFetchRequest(const HBFetchRequest &request, QString
     qint64 stored = 0;
     {
         QMutexLocker lock(&m_connection->mutex());
-        sqlite3_stmt *statement = m_connection->statement(QStringLiteral("SELECT count(*) FROM ")
-                                                          + HBEntityDescription::of(request.entity).name);
+        sqlite3_stmt *statement = m_connection->statement(
+            QStringLiteral("SELECT count(*) FROM ") + HBEntityDescription::of(request.entity).name);
         if (!statement) {
             if (error)
                 *error = m_connection->errorMessage();
@@ -431,17 +439,17 @@ int HBObjectContext::countForFetchRequest(const HBFetchRequest &request, QString
         if (sqlite3_step(statement) == SQLITE_ROW)
             stored = sqlite3_column_int64(statement, 0);
     }
-    const auto deleted = std::count_if(m_deleted.cbegin(), m_deleted.cend(), [&](const HBManagedObject *o) {
-        return o->m_entity == request.entity;
-    });
+    const auto deleted = std::count_if(m_deleted.cbegin(), m_deleted.cend(),
+        [&](const HBManagedObject *o) { return o->m_entity == request.entity; });
     return int(stored - deleted + m_inserted[int(request.entity)].size());
 }
 
 QList<PasteboardItem *> HBObjectContext::fetchItems()
 {
-    const QList<HBManagedObject *> objects = executeFetchRequest(PasteboardItem::fetchRequest()
-                                                                     .sortedBy(QStringLiteral("order"), true)
-                                                                     .sortedBy(QStringLiteral("date"), false));
+    const QList<HBManagedObject *> objects
+        = executeFetchRequest(PasteboardItem::fetchRequest()
+                                  .sortedBy(QStringLiteral("order"), true)
+                                  .sortedBy(QStringLiteral("date"), false));
     QList<PasteboardItem *> items;
     items.reserve(objects.size());
     for (HBManagedObject *object : objects)
@@ -504,6 +512,7 @@ void HBObjectContext::bury(HBManagedObject *object)
 
 bool HBObjectContext::deleteObject(HBManagedObject *object)
 {
+    Q_ASSERT_X(QThread::currentThread() == thread(), Q_FUNC_INFO, "a context is used by its own thread");
     if (!object || object->m_context != this || object->m_deleted)
         return false;
     object->prepareForDeletion();
@@ -512,9 +521,8 @@ bool HBObjectContext::deleteObject(HBManagedObject *object)
     for (HBManagedObject *child : owned) {
         if (child && child->m_context == this && !child->m_deleted) {
             child->prepareForDeletion();
-            // The owner goes too, so only its own list needs the child removed.
-            const QList<HBManagedObject *> grandChildren = child->cascadeTargets();
-            Q_ASSERT(grandChildren.isEmpty());
+            // Representations and file records own nothing, and their owner goes too, so
+            // only the owner's own lists need the child removed.
             child->m_deleted = true;
             object->relatedObjectWillVanish(child);
             if (child->m_inserted) {
@@ -553,8 +561,8 @@ bool HBObjectContext::deleteObject(HBManagedObject *object)
 
 bool HBObjectContext::hasChanges() const
 {
-    return !m_updated.isEmpty() || !m_deleted.isEmpty() || !m_inserted[0].isEmpty() || !m_inserted[1].isEmpty()
-        || !m_inserted[2].isEmpty();
+    return !m_updated.isEmpty() || !m_deleted.isEmpty() || !m_inserted[0].isEmpty()
+        || !m_inserted[1].isEmpty() || !m_inserted[2].isEmpty();
 }
 
 bool HBObjectContext::writeChanges(QHash<HBManagedObject *, qint64> &newIds, QString *error)
@@ -594,8 +602,9 @@ bool HBObjectContext::writeChanges(QHash<HBManagedObject *, qint64> &newIds, QSt
         HBStatementReset reset(statement);
         int index = 1;
         for (int field : std::as_const(fields)) {
-            bindValue(statement, index++, (d.relationshipMask & bit(field)) ? relationshipValue(object, field)
-                                                                            : object->primitiveValue(field));
+            bindValue(statement, index++,
+                (d.relationshipMask & bit(field)) ? relationshipValue(object, field)
+                                                  : object->primitiveValue(field));
         }
         sqlite3_bind_int64(statement, index, rowId);
         return sqlite3_step(statement) == SQLITE_DONE;
@@ -645,8 +654,7 @@ bool HBObjectContext::writeChanges(QHash<HBManagedObject *, qint64> &newIds, QSt
     }
     for (HBManagedObject *object : std::as_const(m_deleted)) {
         sqlite3_stmt *statement = m_connection->statement(QStringLiteral("DELETE FROM ")
-                                                          + HBEntityDescription::of(object->m_entity).name
-                                                          + QStringLiteral(" WHERE id = ?"));
+            + HBEntityDescription::of(object->m_entity).name + QStringLiteral(" WHERE id = ?"));
         if (!statement)
             return fail();
         HBStatementReset reset(statement);
@@ -659,6 +667,7 @@ bool HBObjectContext::writeChanges(QHash<HBManagedObject *, qint64> &newIds, QSt
 
 bool HBObjectContext::saveAndWait(QString *error)
 {
+    Q_ASSERT_X(QThread::currentThread() == thread(), Q_FUNC_INFO, "a context is used by its own thread");
     if (!hasChanges())
         return true;
     QHash<HBManagedObject *, qint64> newIds;
@@ -723,6 +732,21 @@ void HBObjectContext::mergeChanges(const HBChangeSet &changes)
         }
         forget(object);
         bury(object);
+        if (id.entity == HBEntity::Item) {
+            // SQLite's cascade removed the item's children, also any this context knows
+            // that the saving context did not.
+            for (HBEntity childEntity : {HBEntity::Type, HBEntity::File}) {
+                const int field = ownerField(childEntity);
+                const QList<HBManagedObject *> known = objects(childEntity).values();
+                for (HBManagedObject *child : known) {
+                    if (child->relatedObjectForField(field) == object
+                        || relatedRowId(child, field) == id.rowId) {
+                        forget(child);
+                        bury(child);
+                    }
+                }
+            }
+        }
     }
 
     QVariantList values;

@@ -51,11 +51,7 @@ public:
     /// The object for an id: the one already in this context, or the row read from the
     /// store; nullptr when there is no such row, or for another context's temporary id.
     HBManagedObject *objectWithID(const HBObjectID &id);
-    template<class T>
-    T *objectWithID(const HBObjectID &id)
-    {
-        return qobject_cast<T *>(objectWithID(id));
-    }
+    template <class T> T *objectWithID(const HBObjectID &id) { return qobject_cast<T *>(objectWithID(id)); }
 
     /// All objects matching the request, in its order (ties in row order, unsaved objects
     /// last). Includes unsaved inserts; excludes objects marked deleted. Empty with `error`
@@ -104,7 +100,8 @@ private:
 
     QHash<qint64, HBManagedObject *> &objects(HBEntity entity) { return m_objects[int(entity)]; }
     HBManagedObject *makeObject(HBEntity entity);
-    HBManagedObject *objectFromRow(HBEntity entity, sqlite3_stmt *statement, QList<HBManagedObject *> &awoken);
+    HBManagedObject *objectFromRow(
+        HBEntity entity, sqlite3_stmt *statement, QList<HBManagedObject *> &awoken);
     bool readRow(HBEntity entity, qint64 rowId, QVariantList *values);
     QList<HBManagedObject *> fetchChildren(const HBManagedObject *owner, HBEntity childEntity);
     qint64 relatedRowId(const HBManagedObject *object, int field) const;

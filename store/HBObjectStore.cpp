@@ -62,7 +62,7 @@ bool HBObjectStore::setup(const QString &path)
                             "untouched and starts with an empty shelf; items added now are not kept.")
                              .arg(QDir::toNativeSeparators(m_path), error);
     qWarning("[DEBUG] Could not open the item store %s (%s); running on an empty store in memory",
-             qPrintable(m_path), qPrintable(error));
+        qPrintable(m_path), qPrintable(error));
     openInMemory();
     return false;
 }
@@ -86,8 +86,8 @@ void HBObjectStore::openInMemory()
 {
     m_inMemory = true;
     QString error;
-    m_memoryConnection = HBSqliteConnection::open(QStringLiteral(":memory:"),
-                                                  SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &error);
+    m_memoryConnection = HBSqliteConnection::open(
+        QStringLiteral(":memory:"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &error);
     if (!m_memoryConnection || !configure(*m_memoryConnection, &error)
         || !HBStoreSchema::migrate(*m_memoryConnection, &error))
         qFatal("SQLite cannot create a database in memory: %s", qPrintable(error));
@@ -101,10 +101,11 @@ void HBObjectStore::makeDefaultContext(std::shared_ptr<HBSqliteConnection> conne
         m_defaultContext->moveToThread(app->thread());
     HBObjectContext *context = m_defaultContext.get();
     // Queued when another thread saved: merges run on the main thread in commit order.
-    connect(this, &HBObjectStore::contextDidSave, context, [context](const HBChangeSet &changes, quintptr source) {
-        if (source != quintptr(context))
-            context->mergeChanges(changes);
-    });
+    connect(this, &HBObjectStore::contextDidSave, context,
+        [context](const HBChangeSet &changes, quintptr source) {
+            if (source != quintptr(context))
+                context->mergeChanges(changes);
+        });
 }
 
 void HBObjectStore::close()
@@ -197,12 +198,14 @@ QList<qint64> HBObjectStore::fileIDsWithPath(const QString &path)
     if (!connection)
         return ids;
     QMutexLocker lock(&connection->mutex());
-    sqlite3_stmt *statement = connection->statement(QStringLiteral("SELECT id FROM PasteboardFile WHERE path = ?"));
+    sqlite3_stmt *statement
+        = connection->statement(QStringLiteral("SELECT id FROM PasteboardFile WHERE path = ?"));
     if (!statement)
         return ids;
     HBStatementReset reset(statement);
     const QByteArray utf8 = path.toUtf8();
-    sqlite3_bind_text64(statement, 1, utf8.constData(), sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+    sqlite3_bind_text64(
+        statement, 1, utf8.constData(), sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
     while (sqlite3_step(statement) == SQLITE_ROW)
         ids.append(sqlite3_column_int64(statement, 0));
     return ids;

@@ -19,8 +19,7 @@ std::unique_ptr<HBSqliteConnection> HBSqliteConnection::open(const QString &name
 
 HBSqliteConnection::HBSqliteConnection(sqlite3 *db)
     : m_db(db)
-{
-}
+{ }
 
 HBSqliteConnection::~HBSqliteConnection()
 {
@@ -35,8 +34,8 @@ sqlite3_stmt *HBSqliteConnection::statement(const QString &sql)
         return cached;
     sqlite3_stmt *statement = nullptr;
     const QByteArray utf8 = sql.toUtf8();
-    if (sqlite3_prepare_v3(m_db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &statement,
-                           nullptr)
+    if (sqlite3_prepare_v3(
+            m_db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &statement, nullptr)
         != SQLITE_OK) {
         sqlite3_finalize(statement);
         return nullptr;

@@ -51,8 +51,7 @@ class HBStatementReset
 public:
     explicit HBStatementReset(sqlite3_stmt *statement)
         : m_statement(statement)
-    {
-    }
+    { }
     ~HBStatementReset();
     HBStatementReset(const HBStatementReset &) = delete;
     HBStatementReset &operator=(const HBStatementReset &) = delete;

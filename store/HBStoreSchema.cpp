@@ -13,7 +13,8 @@ namespace {
 // Version 1. Foreign keys are deferred so that one save can insert an item and the
 // representation it names as mainType in either order. Deleting an item deletes its
 // representations and files (ON DELETE CASCADE) and its mainType, which need not be one
-// of its types (the trigger), so that no record outlives its item.
+// of its types (the trigger), so that no record outlives its item. Every column a foreign
+// key points from is indexed: deleting a row looks up its referrers.
 const char *const kVersion1 = R"sql(
 CREATE TABLE IF NOT EXISTS PasteboardItem (
     id INTEGER PRIMARY KEY,
@@ -39,6 +40,7 @@ CREATE TABLE IF NOT EXISTS PasteboardFile (
     item INTEGER REFERENCES PasteboardItem(id) ON DELETE CASCADE DEFERRABLE INITIALLY DEFERRED
 );
 CREATE INDEX IF NOT EXISTS PasteboardItem_order ON PasteboardItem("order", date DESC);
+CREATE INDEX IF NOT EXISTS PasteboardItem_mainType ON PasteboardItem(mainType);
 CREATE INDEX IF NOT EXISTS PasteboardType_item ON PasteboardType(item);
 CREATE INDEX IF NOT EXISTS PasteboardFile_item ON PasteboardFile(item);
 CREATE INDEX IF NOT EXISTS PasteboardFile_path ON PasteboardFile(path);
@@ -89,7 +91,8 @@ int readVersion(HBSqliteConnection &connection, QString *error)
         && sqlite3_step(statement) == SQLITE_ROW) {
         sqlite3_finalize(statement);
         statement = nullptr;
-        if (sqlite3_prepare_v2(connection.handle(), "PRAGMA user_version", -1, &statement, nullptr) == SQLITE_OK
+        if (sqlite3_prepare_v2(connection.handle(), "PRAGMA user_version", -1, &statement, nullptr)
+                == SQLITE_OK
             && sqlite3_step(statement) == SQLITE_ROW)
             version = sqlite3_column_int(statement, 0);
     }
@@ -119,8 +122,9 @@ bool migrate(HBSqliteConnection &connection, QString *error)
     for (int step = version; ok && step < currentVersion; ++step)
         ok = connection.exec(kSteps[step], error);
     ok = ok && tablesMatch(connection, error);
-    ok = ok && connection.exec(QByteArray("PRAGMA user_version = " + QByteArray::number(currentVersion)).constData(),
-                               error);
+    ok = ok
+        && connection.exec(
+            QByteArray("PRAGMA user_version = " + QByteArray::number(currentVersion)).constData(), error);
     ok = ok && connection.exec("COMMIT", error);
     if (!ok)
         connection.exec("ROLLBACK");

@@ -7,8 +7,7 @@
 
 PasteboardFile::PasteboardFile(HBObjectContext *context)
     : HBManagedObject(HBEntity::File, context)
-{
-}
+{ }
 
 PasteboardFile *PasteboardFile::create(HBObjectContext *context)
 {

@@ -54,8 +54,7 @@ void removeOwnFile(const QString &path)
 
 PasteboardItem::PasteboardItem(HBObjectContext *context)
     : HBManagedObject(HBEntity::Item, context)
-{
-}
+{ }
 
 PasteboardItem *PasteboardItem::create(HBObjectContext *context)
 {
@@ -126,8 +125,8 @@ void PasteboardItem::setTitle(const QString &title)
 
 void PasteboardItem::setOrder(int order)
 {
-    const auto clamped = qint16(qBound(int(std::numeric_limits<qint16>::min()), order,
-                                       int(std::numeric_limits<qint16>::max())));
+    const auto clamped = qint16(
+        qBound(int(std::numeric_limits<qint16>::min()), order, int(std::numeric_limits<qint16>::max())));
     if (clamped == m_order)
         return;
     willChangeField(OrderField);
@@ -228,7 +227,8 @@ void PasteboardItem::childRemoved(HBManagedObject *child)
 quint32 PasteboardItem::relatedObjectWillVanish(HBManagedObject *object)
 {
     childRemoved(object);
-    const bool isMain = m_mainTypeResolved ? m_mainType == object : object->objectID() == HBObjectID{HBEntity::Type, m_mainTypeId};
+    const bool isMain = m_mainTypeResolved ? m_mainType == object
+                                           : object->objectID() == HBObjectID{HBEntity::Type, m_mainTypeId};
     if (!isMain)
         return 0;
     m_mainType = nullptr;
@@ -323,7 +323,8 @@ QUrl PasteboardItem::previewItemURL() const
     return file && !file->path().isEmpty() ? QUrl::fromLocalFile(file->path()) : QUrl();
 }
 
-void PasteboardItem::updateTitleWithType(const QString &type, const QByteArray &data, const Pasteboard *pasteboard)
+void PasteboardItem::updateTitleWithType(
+    const QString &type, const QByteArray &data, const Pasteboard *pasteboard)
 {
     if (m_imagePath.isEmpty())
         generatePreviewForTitleType(type, data);
@@ -393,7 +394,7 @@ void PasteboardItem::setPrimitiveValue(int field, const QVariant &value)
         break;
     case OrderField:
         m_order = qint16(qBound(qint64(std::numeric_limits<qint16>::min()), value.toLongLong(),
-                                qint64(std::numeric_limits<qint16>::max())));
+            qint64(std::numeric_limits<qint16>::max())));
         break;
     case MainTypeField:
         m_mainType = nullptr;

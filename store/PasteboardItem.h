@@ -101,7 +101,8 @@ public:
 
     /// Sets the title derived from a representation (ItemTitles::titleForType); `pasteboard`
     /// is the one the item comes from, when there is one.
-    void updateTitleWithType(const QString &type, const QByteArray &data, const Pasteboard *pasteboard = nullptr);
+    void updateTitleWithType(
+        const QString &type, const QByteArray &data, const Pasteboard *pasteboard = nullptr);
 
     /// Makes the item's picture from its main representation and, when `shouldSave`, keeps
     /// it as the thumbnail. The picture rules are not in place yet: it leaves the picture as

@@ -7,8 +7,7 @@
 
 PasteboardType::PasteboardType(HBObjectContext *context)
     : HBManagedObject(HBEntity::Type, context)
-{
-}
+{ }
 
 PasteboardType *PasteboardType::create(HBObjectContext *context)
 {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "HBObjectContext.h"
 #include "HBObjectStore.h"
+#include "HBObjectContext.h"
 #include "HBPaths.h"
 #include "PasteboardFile.h"
 #include "PasteboardItem.h"
@@ -69,8 +69,8 @@ TEST_F(ObjectStoreTest, ListsItemsByOrderThenNewestFirst)
     makeItem(QStringLiteral("order1/nil"), 1);
     makeItem(QStringLiteral("order0"), 0, d1);
     makeItem(QStringLiteral("order1/d2"), 1, d2);
-    const QStringList expected{QStringLiteral("order0"), QStringLiteral("order1/d2"), QStringLiteral("order1/d1"),
-                               QStringLiteral("order1/nil"), QStringLiteral("order2")};
+    const QStringList expected{QStringLiteral("order0"), QStringLiteral("order1/d2"),
+        QStringLiteral("order1/d1"), QStringLiteral("order1/nil"), QStringLiteral("order2")};
 
     EXPECT_EQ(titles(mainContext()->fetchItems()), expected) << "unsaved, in the main context";
     ASSERT_TRUE(mainContext()->saveAndWait());
@@ -95,7 +95,8 @@ TEST_F(ObjectStoreTest, FetchAndCountIncludeUnsavedInsertsAndSkipDeletions)
     EXPECT_EQ(context->fetchItems(), (QList<PasteboardItem *>{saved, fresh}));
     EXPECT_EQ(context->countItems(), 2);
     // Nothing of the unsaved insert is in the file yet.
-    EXPECT_EQ(queryFile(HBPaths::storeFile(), QStringLiteral("SELECT count(*) FROM PasteboardItem")).toInt(), 1);
+    EXPECT_EQ(
+        queryFile(HBPaths::storeFile(), QStringLiteral("SELECT count(*) FROM PasteboardItem")).toInt(), 1);
 
     ASSERT_TRUE(context->deleteObject(saved));
     EXPECT_FALSE(context->deleteObject(saved));
@@ -107,7 +108,8 @@ TEST_F(ObjectStoreTest, FetchAndCountIncludeUnsavedInsertsAndSkipDeletions)
     EXPECT_EQ(context->countItems(), 0);
     ASSERT_TRUE(context->saveAndWait());
     EXPECT_FALSE(context->hasChanges());
-    EXPECT_EQ(queryFile(HBPaths::storeFile(), QStringLiteral("SELECT count(*) FROM PasteboardItem")).toInt(), 0);
+    EXPECT_EQ(
+        queryFile(HBPaths::storeFile(), QStringLiteral("SELECT count(*) FROM PasteboardItem")).toInt(), 0);
 }
 
 TEST_F(ObjectStoreTest, KeepsOneObjectPerRowWithItsMemoryState)
@@ -159,14 +161,17 @@ TEST_F(ObjectStoreTest, ReadsBackWhatWasSavedAfterRestart)
     const QString file_ = HBPaths::storeFile();
     EXPECT_EQ(queryFile(file_, QStringLiteral("PRAGMA user_version")).toInt(), 1);
     EXPECT_EQ(queryFile(file_, QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
-    EXPECT_EQ(queryFile(file_, QStringLiteral("SELECT title || ' ' || \"order\" FROM PasteboardItem")).toString(),
-              QStringLiteral("Report.pdf 32767"));
-    EXPECT_EQ(queryFile(file_, QStringLiteral("SELECT count(*) FROM PasteboardType t JOIN PasteboardItem i "
-                                              "ON t.item = i.id OR t.id = i.mainType"))
+    EXPECT_EQ(
+        queryFile(file_, QStringLiteral("SELECT title || ' ' || \"order\" FROM PasteboardItem")).toString(),
+        QStringLiteral("Report.pdf 32767"));
+    EXPECT_EQ(queryFile(file_,
+                  QStringLiteral("SELECT count(*) FROM PasteboardType t JOIN PasteboardItem i "
+                                 "ON t.item = i.id OR t.id = i.mainType"))
                   .toInt(),
-              3);
-    EXPECT_EQ(queryFile(file_, QStringLiteral("SELECT path FROM PasteboardFile WHERE isRemovable = 0")).toString(),
-              QStringLiteral("/home/user/Report.pdf"));
+        3);
+    EXPECT_EQ(
+        queryFile(file_, QStringLiteral("SELECT path FROM PasteboardFile WHERE isRemovable = 0")).toString(),
+        QStringLiteral("/home/user/Report.pdf"));
 
     ASSERT_TRUE(HBObjectStore::shared()->setup());
     const QList<PasteboardItem *> items = mainContext()->fetchItems();
@@ -297,7 +302,8 @@ TEST_F(ObjectStoreTest, WorkerSaveIsMergedIntoTheMainContextBeforeLaterMainThrea
         QMetaObject::invokeMethod(
             qApp,
             [&, item] {
-                seenBeforeNotification = item->title() == QStringLiteral("after") && item->files().size() == 1;
+                seenBeforeNotification
+                    = item->title() == QStringLiteral("after") && item->files().size() == 1;
                 sawChanges = true;
             },
             Qt::QueuedConnection);
@@ -321,7 +327,7 @@ TEST_F(ObjectStoreTest, WorkerSaveIsMergedIntoTheMainContextBeforeLaterMainThrea
     ASSERT_TRUE(mainContext()->saveAndWait());
     EXPECT_EQ(queryFile(HBPaths::storeFile(), QStringLiteral("SELECT title || \"order\" FROM PasteboardItem"))
                   .toString(),
-              QStringLiteral("after7"));
+        QStringLiteral("after7"));
 }
 
 // The file manager's clean-up asks for records by path on its own thread.
@@ -337,7 +343,8 @@ TEST_F(ObjectStoreTest, FindsFileRecordsByPathFromAWorkerThread)
     ASSERT_TRUE(mainContext()->saveAndWait());
     PasteboardFile *unsaved = PasteboardFile::create();
     unsaved->setPath(path);
-    EXPECT_EQ(mainContext()->fetchFilesWithPath(path).size(), 2) << "the main context sees its unsaved record";
+    EXPECT_EQ(mainContext()->fetchFilesWithPath(path).size(), 2)
+        << "the main context sees its unsaved record";
 
     QList<qint64> idsFromStore;
     int fromContext = -1;
@@ -369,15 +376,18 @@ TEST_F(ObjectStoreTest, SavingWithoutChangesWritesNothing)
 TEST_F(ObjectStoreTest, FetchRequestsByEntityName)
 {
     bool ok = false;
-    HBFetchRequest request = HBFetchRequest::fetchRequestWithEntityName(QStringLiteral("PasteboardFile"), &ok);
+    HBFetchRequest request
+        = HBFetchRequest::fetchRequestWithEntityName(QStringLiteral("PasteboardFile"), &ok);
     EXPECT_TRUE(ok);
     EXPECT_EQ(request.entity, HBEntity::File);
     HBFetchRequest::fetchRequestWithEntityName(QStringLiteral("Nothing"), &ok);
     EXPECT_FALSE(ok);
 
     QString error;
-    EXPECT_TRUE(mainContext()->executeFetchRequest(PasteboardItem::fetchRequest().sortedBy(QStringLiteral("nope")), &error)
-                    .isEmpty());
+    EXPECT_TRUE(
+        mainContext()
+            ->executeFetchRequest(PasteboardItem::fetchRequest().sortedBy(QStringLiteral("nope")), &error)
+            .isEmpty());
     EXPECT_FALSE(error.isEmpty());
 }
 
@@ -436,30 +446,29 @@ TEST_P(UnusableStoreTest, IsNeverTouchedAndTheStoreRunsInMemory)
         EXPECT_FALSE(QFile::exists(path + QString::fromLatin1(suffix))) << suffix;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Store, UnusableStoreTest,
-    ::testing::Values(
-        UnusableStore{"NotADatabase",
-                      [](const QString &path) {
-                          QByteArray junk(8192, '\0');
-                          for (int i = 0; i < junk.size(); ++i)
-                              junk[i] = char((i * 37 + 11) % 251);
-                          TestSupport::writeFile(path, junk);
-                      }},
+INSTANTIATE_TEST_SUITE_P(Store, UnusableStoreTest,
+    ::testing::Values(UnusableStore{"NotADatabase",
+                          [](const QString &path) {
+                              QByteArray junk(8192, '\0');
+                              for (int i = 0; i < junk.size(); ++i)
+                                  junk[i] = char((i * 37 + 11) % 251);
+                              TestSupport::writeFile(path, junk);
+                          }},
         UnusableStore{"TruncatedHeader",
-                      [](const QString &path) {
-                          TestSupport::writeFile(path, QByteArray("SQLite format 3\0\x10\0\x01\x01", 21));
-                      }},
+            [](const QString &path) {
+                TestSupport::writeFile(path, QByteArray("SQLite format 3\0\x10\0\x01\x01", 21));
+            }},
         UnusableStore{"NewerSchema",
-                      [](const QString &path) {
-                          makeDatabase(path, "CREATE TABLE PasteboardItem (id INTEGER PRIMARY KEY, title TEXT);"
-                                             "INSERT INTO PasteboardItem (title) VALUES ('from the future');"
-                                             "PRAGMA user_version = 99;");
-                      }},
+            [](const QString &path) {
+                makeDatabase(path,
+                    "CREATE TABLE PasteboardItem (id INTEGER PRIMARY KEY, title TEXT);"
+                    "INSERT INTO PasteboardItem (title) VALUES ('from the future');"
+                    "PRAGMA user_version = 99;");
+            }},
         UnusableStore{"ForeignTables",
-                      [](const QString &path) {
-                          makeDatabase(path, "CREATE TABLE PasteboardItem (id INTEGER PRIMARY KEY, name TEXT);");
-                      }}),
+            [](const QString &path) {
+                makeDatabase(path, "CREATE TABLE PasteboardItem (id INTEGER PRIMARY KEY, name TEXT);");
+            }}),
     [](const ::testing::TestParamInfo<UnusableStore> &row) { return std::string(row.param.name); });
 
 TEST(StoreSetUp, OpensTheDefaultFileWhenAskedForTheDefaultContext)
@@ -469,4 +478,39 @@ TEST(StoreSetUp, OpensTheDefaultFileWhenAskedForTheDefaultContext)
     EXPECT_FALSE(store.openError());
     EXPECT_EQ(store.path(), HBPaths::storeFile());
     EXPECT_TRUE(QFile::exists(HBPaths::storeFile()));
+}
+
+// Files without a schema version (new, empty, or made by hand) are brought to the current
+// version; what else they hold stays.
+TEST(StoreSetUp, MigratesUnversionedFiles)
+{
+    const QString path = HBPaths::storeFile();
+    struct Case
+    {
+        const char *name;
+        std::function<void()> make;
+        bool keepsNotes;
+    };
+    const Case cases[] = {
+        {"missing", [] {}, false},
+        {"empty", [&] { TestSupport::writeFile(path, QByteArray()); }, false},
+        {"other tables",
+            [&] { makeDatabase(path, "CREATE TABLE Notes (text TEXT); INSERT INTO Notes VALUES ('n');"); },
+            true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(path);
+        c.make();
+        HBObjectStore store;
+        ASSERT_TRUE(store.setup(path));
+        PasteboardItem::create(store.defaultContext())->setTitle(QStringLiteral("t"));
+        ASSERT_TRUE(store.defaultContext()->saveAndWait());
+        store.close();
+        EXPECT_EQ(queryFile(path, QStringLiteral("PRAGMA user_version")).toInt(), 1);
+        EXPECT_EQ(queryFile(path, QStringLiteral("SELECT title FROM PasteboardItem")).toString(),
+            QStringLiteral("t"));
+        EXPECT_EQ(queryFile(path, QStringLiteral("SELECT text FROM Notes")).toString(),
+            c.keepsNotes ? QStringLiteral("n") : QString());
+    }
 }

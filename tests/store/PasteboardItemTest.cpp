@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "PasteboardItem.h"
 #include "HBObjectContext.h"
 #include "HBObjectStore.h"
 #include "HBPaths.h"
 #include "PasteboardFile.h"
-#include "PasteboardItem.h"
 #include "PasteboardType.h"
 #include "PasteboardTypes.h"
 #include "PropertyList.h"
@@ -93,7 +93,7 @@ TEST_F(PasteboardItemTest, ReadsRepresentationsBack)
     addType(item, QStringLiteral("broken"), QByteArray("\xff\xfe", 2));
     addType(item, QStringLiteral("empty"), QByteArray(""));
     addType(item, PasteboardTypes::NSURLPboardType,
-            PropertyList::xmlStringArray({QStringLiteral("https://example.org/a"), QString()}));
+        PropertyList::xmlStringArray({QStringLiteral("https://example.org/a"), QString()}));
     // A main type of its own is not searched: lookups go through types only.
     PasteboardType *main = PasteboardType::create();
     main->setType(QStringLiteral("only-main"));
@@ -108,7 +108,7 @@ TEST_F(PasteboardItemTest, ReadsRepresentationsBack)
     EXPECT_TRUE(item->stringForType(QStringLiteral("missing")).isNull());
     EXPECT_FALSE(item->propertyListForType(QStringLiteral("missing")).isValid());
     EXPECT_EQ(item->propertyListForType(PasteboardTypes::NSURLPboardType).toList().value(0).toString(),
-              QStringLiteral("https://example.org/a"));
+        QStringLiteral("https://example.org/a"));
 
     // The same answers after a restart, from the stored rows.
     ASSERT_TRUE(mainContext()->saveAndWait());
@@ -122,9 +122,9 @@ TEST_F(PasteboardItemTest, ReadsRepresentationsBack)
 TEST_F(PasteboardItemTest, FileListsAndTheirNames)
 {
     const auto plist = [](const QStringList &entries) { return PropertyList::xmlStringArray(entries); };
-    EXPECT_EQ(PasteboardItem::filesFromData(plist({QStringLiteral(" \t/a/b.txt\t "), QStringLiteral("  "),
-                                                   QStringLiteral("/c\n")})),
-              (QStringList{QStringLiteral("/a/b.txt"), QStringLiteral("/c\n")}));
+    EXPECT_EQ(PasteboardItem::filesFromData(
+                  plist({QStringLiteral(" \t/a/b.txt\t "), QStringLiteral("  "), QStringLiteral("/c\n")})),
+        (QStringList{QStringLiteral("/a/b.txt"), QStringLiteral("/c\n")}));
     EXPECT_TRUE(PasteboardItem::filesFromData(QByteArray("not a plist")).isEmpty());
 
     struct Case
@@ -134,7 +134,8 @@ TEST_F(PasteboardItemTest, FileListsAndTheirNames)
     };
     const Case cases[] = {
         {plist({QStringLiteral("/a/b.txt")}), QStringLiteral("b.txt")},
-        {plist({QStringLiteral("/a"), QStringLiteral("/b"), QStringLiteral("/c")}), QStringLiteral("3 files")},
+        {plist({QStringLiteral("/a"), QStringLiteral("/b"), QStringLiteral("/c")}),
+            QStringLiteral("3 files")},
         {plist({QStringLiteral("   ")}), QStringLiteral("0 files")},
         {QByteArray("garbage"), QStringLiteral("0 files")},
     };
@@ -145,8 +146,8 @@ TEST_F(PasteboardItemTest, FileListsAndTheirNames)
 TEST_F(PasteboardItemTest, TitleFromARepresentation)
 {
     PasteboardItem *item = PasteboardItem::create();
-    item->updateTitleWithType(PasteboardTypes::NSFilenamesPboardType,
-                              PropertyList::xmlStringArray({QStringLiteral("/x/y.png")}));
+    item->updateTitleWithType(
+        PasteboardTypes::NSFilenamesPboardType, PropertyList::xmlStringArray({QStringLiteral("/x/y.png")}));
     EXPECT_EQ(item->title(), QStringLiteral("y.png"));
     item->updateTitleWithType(PasteboardTypes::NSTIFFPboardType, QByteArray("II*"));
     EXPECT_EQ(item->title(), QStringLiteral("File"));
@@ -232,13 +233,12 @@ TEST_P(ItemDeletionTest, RemovesFilesByTheRules)
     EXPECT_TRUE(QDir(HBPaths::applicationSupportDirectory() + QStringLiteral("/Kelvora Files")).exists());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Store, ItemDeletionTest,
+INSTANTIATE_TEST_SUITE_P(Store, ItemDeletionTest,
     ::testing::Values(DeletionCase{"RemovableAlone", false, true, nullptr, false, false, false},
-                      DeletionCase{"RemovableWithNeighbour", false, true, "other.txt", false, true, false},
-                      DeletionCase{"RemovableWithHiddenNeighbour", false, true, ".hidden", false, true, false},
-                      DeletionCase{"UsersOwnFile", false, false, nullptr, true, true, false},
-                      DeletionCase{"IgnoringFiles", true, true, nullptr, true, true, true}),
+        DeletionCase{"RemovableWithNeighbour", false, true, "other.txt", false, true, false},
+        DeletionCase{"RemovableWithHiddenNeighbour", false, true, ".hidden", false, true, false},
+        DeletionCase{"UsersOwnFile", false, false, nullptr, true, true, false},
+        DeletionCase{"IgnoringFiles", true, true, nullptr, true, true, true}),
     [](const ::testing::TestParamInfo<DeletionCase> &row) { return std::string(row.param.name); });
 
 TEST_F(PasteboardItemTest, DeletionSurvivesMissingFiles)
