@@ -16,7 +16,9 @@ public:
     explicit HBWorkspace(QObject *parent = nullptr);
     ~HBWorkspace() override;
 
-    /// The application owning the active window; an invalid value when nothing is active.
+    /// The application owning the active window. While no window is active (between two
+    /// windows, or over the bare desktop) the last one stays frontmost as long as it has a
+    /// window; an invalid value when there is none.
     virtual HBRunningApplication frontmostApplication() const = 0;
     /// Every application with a managed top-level window, in no particular order.
     virtual QList<HBRunningApplication> runningApplications() const = 0;

@@ -407,7 +407,17 @@ void X11Workspace::updateFrontmost()
     if (!m_x->connected())
         return;
     HBRunningApplication frontmost;
-    if (const xcb_window_t active = m_x->activeWindow(); active != XCB_WINDOW_NONE) {
+    const xcb_window_t active = m_x->activeWindow();
+    if (active == XCB_WINDOW_NONE) {
+        // Window managers clear _NET_ACTIVE_WINDOW between unfocusing one window and
+        // focusing the next, and when the user clicks the bare desktop. Neither makes
+        // another application frontmost: the last one stays so while it has windows.
+        const QList<xcb_window_t> windows = m_x->clientList();
+        const bool lastStillRuns = std::any_of(m_frontmost.windows.cbegin(), m_frontmost.windows.cend(),
+            [&](WId w) { return windows.contains(xcb_window_t(w)); });
+        if (lastStillRuns)
+            frontmost = m_frontmost;
+    } else {
         QList<xcb_window_t> windows = m_x->clientList();
         // The active window is normally managed, hence listed; if not, it alone still
         // tells its application.
