@@ -11,8 +11,9 @@ TEST(HBPaths, EveryFolderLiesInTheTestHome)
     const QString home = TestSupport::home();
     ASSERT_FALSE(home.isEmpty());
     for (const QString &path : {HBPaths::applicationSupportDirectory(), HBPaths::storeFile(),
-             HBPaths::storageDirectory(), HBPaths::thumbnailsDirectory(), HBPaths::appIconsDirectory(),
-             HBPaths::settingsFile(), HBPaths::autostartDirectory(), HBPaths::cacheHome()}) {
+                                HBPaths::storageDirectory(), HBPaths::thumbnailsDirectory(),
+                                HBPaths::appIconsDirectory(), HBPaths::settingsFile(),
+                                HBPaths::autostartDirectory(), HBPaths::cacheHome()}) {
         EXPECT_TRUE(path.startsWith(home + u'/')) << qPrintable(path);
     }
     EXPECT_EQ(HBPaths::storeFile(), home + QStringLiteral("/data/Kelvora/Harbrook.sqlite"));
@@ -23,6 +24,5 @@ TEST(HBPaths, RelativeXdgValuesAreIgnored)
 {
     // The XDG Base Directory Specification makes relative paths invalid.
     qputenv("XDG_DATA_HOME", "relative/place");
-    EXPECT_EQ(
-        HBPaths::applicationSupportDirectory(), QDir::homePath() + QStringLiteral("/.local/share/Kelvora"));
+    EXPECT_EQ(HBPaths::applicationSupportDirectory(), QDir::homePath() + QStringLiteral("/.local/share/Kelvora"));
 }
