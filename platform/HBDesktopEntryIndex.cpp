@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString applicationsFolder = QStringLiteral("/applications");
@@ -174,6 +176,15 @@ std::optional<HBDesktopEntryIndex::Entry> HBDesktopEntryIndex::parse(
 void HBDesktopEntryIndex::load()
 {
     m_entries.clear();
+    m_folders.clear();
+    for (const QString &dataDirectory : std::as_const(m_dataDirectories)) {
+        const QString root = dataDirectory + applicationsFolder;
+        m_folders << root;
+        QDirIterator it(root, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            m_folders << it.next();
+    }
+    // Taken before the files are read, so that a change while reading shows next time.
     m_folderStates = folderStates();
     QSet<QString> seenIds;
     for (const QString &dataDirectory : std::as_const(m_dataDirectories)) {
@@ -211,21 +222,20 @@ void HBDesktopEntryIndex::load()
 QHash<QString, QString> HBDesktopEntryIndex::folderStates() const
 {
     // A folder's modification time changes when a file in it is added, removed or renamed
-    // into place (as package managers install); the count of its entries catches changes
-    // that fall into the same millisecond.
-    const auto state = [](const QString &path) -> QString {
-        return QString::number(QFileInfo(path).lastModified().toMSecsSinceEpoch()) + u'/'
-            + QString::number(QDir(path).count());
-    };
+    // into place (as package managers install), and a new subfolder changes its parent's:
+    // the folders seen at loading suffice, each asked with one stat() and nanoseconds.
     QHash<QString, QString> states;
-    for (const QString &dataDirectory : m_dataDirectories) {
-        const QString root = dataDirectory + applicationsFolder;
-        states.insert(root, state(root));
-        QDirIterator it(root, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            states.insert(path, state(path));
+    for (const QString &folder : m_folders) {
+        struct stat info
+        {
+        };
+        if (::stat(QFile::encodeName(folder).constData(), &info) != 0) {
+            states.insert(folder, QString());
+            continue;
         }
+        states.insert(folder,
+            QString::number(info.st_mtim.tv_sec) + u'.' + QString::number(info.st_mtim.tv_nsec) + u'/'
+                + QString::number(info.st_ino));
     }
     return states;
 }

@@ -66,5 +66,7 @@ private:
     QStringList m_dataDirectories;
     QString m_locale;
     QList<Entry> m_entries;
+    /// Every applications folder and subfolder seen at the last loading.
+    QStringList m_folders;
     QHash<QString, QString> m_folderStates;
 };

@@ -112,6 +112,10 @@ TEST_F(DesktopEntryIndexTest, NoticesEntriesInstalledLater)
     writeSystem("newcomer.desktop", application("Newcomer"));
     entries.reloadIfChanged();
     EXPECT_TRUE(entries.entryForWindowClass(QStringLiteral("newcomer"), QStringLiteral("Newcomer")));
+    // In a folder that did not exist before.
+    writeUser("vendor/late.desktop", application("Late"));
+    entries.reloadIfChanged();
+    EXPECT_TRUE(entries.entryForWindowClass(QStringLiteral("vendor-late"), QStringLiteral("Vendor-late")));
 }
 
 struct ParseRow
