@@ -360,9 +360,8 @@ X11Workspace::X11Workspace(QObject *parent)
     xcb_change_window_attributes(m_x->connection, m_x->root, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(m_x->connection);
 
-    auto *notifier
-        = new QSocketNotifier(xcb_get_file_descriptor(m_x->connection), QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, &X11Workspace::readEvents);
+    m_notifier = new QSocketNotifier(xcb_get_file_descriptor(m_x->connection), QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &X11Workspace::readEvents);
     updateFrontmost();
 }
 
@@ -386,8 +385,12 @@ QList<HBRunningApplication> X11Workspace::runningApplications() const
 
 void X11Workspace::readEvents()
 {
-    if (!m_x->connected())
+    if (!m_x->connected()) {
+        // A lost server leaves the socket readable for ever; stop listening to it.
+        if (m_notifier)
+            m_notifier->setEnabled(false);
         return;
+    }
     bool activeChanged = false;
     while (XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(m_x->connection)}) {
         // Errors (response type 0) come from windows that went away between the client

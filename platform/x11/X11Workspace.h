@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class QSocketNotifier;
 class QTimer;
 struct X11WorkspacePrivate;
 
@@ -32,5 +33,6 @@ private:
 
     std::unique_ptr<X11WorkspacePrivate> m_x;
     QTimer *m_drainEvents;
+    QSocketNotifier *m_notifier = nullptr;
     HBRunningApplication m_frontmost;
 };
