@@ -8,6 +8,12 @@
 
 namespace {
 
+/// A literal's bytes, NULs included.
+template <qsizetype N> QByteArray bytes(const char (&literal)[N])
+{
+    return QByteArray(literal, N - 1);
+}
+
 QByteArray application(const QByteArray &name, const QByteArray &extraLines = {})
 {
     return "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=true\n" + extraLines;
@@ -34,7 +40,7 @@ protected:
         writeSystem("org.kde.dolphin.desktop", application("Dolphin"));
         writeSystem(
             "homepage.desktop", "[Desktop Entry]\nType=Link\nName=Homepage\nURL=https://example.org\n");
-        writeSystem("broken.desktop", QByteArray("\xff\xfe\x00[Desktop Entry\n=\n===\nType", 30));
+        writeSystem("broken.desktop", bytes("\xff\xfe\x00[Desktop Entry\n=\n===\nType"));
     }
 
     void writeUser(const char *relative, const QByteArray &contents)
@@ -150,7 +156,7 @@ TEST(DesktopEntryParse, ReadsTheMainGroup)
             "C", false, "", ""},
         {"no type", "[Desktop Entry]\nName=X\n", "C", false, "", ""},
         {"empty", "", "C", false, "", ""},
-        {"binary", QByteArray("\x00\x01[\xff]\n=\n", 9), "C", false, "", ""},
+        {"binary", bytes("\x00\x01[\xff]\n=\n"), "C", false, "", ""},
     };
     for (const ParseRow &row : rows) {
         SCOPED_TRACE(row.what);
