@@ -2,12 +2,11 @@
 #include "X11Workspace.h"
 
 #include "HBDesktopEntryIndex.h"
+#include "X11NetWmIcon.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHash>
-#include <QImage>
-#include <QPixmap>
 #include <QSocketNotifier>
 #include <QSysInfo>
 #include <QTimer>
@@ -31,9 +30,8 @@ template <typename T> using XcbReply = std::unique_ptr<T, FreeDeleter>;
 
 // WM_CLASS and WM_CLIENT_MACHINE are short; more than this is not a sane value.
 constexpr uint32_t textPropertyLongs = 256;
-// _NET_WM_ICON may hold several sizes; 4 MiB covers 512x512 and its smaller siblings.
-constexpr uint32_t iconPropertyLongs = 1024 * 1024;
-constexpr uint32_t largestIconSide = 1024;
+// _NET_WM_ICON may hold several sizes; enough for the largest one the decoder takes.
+constexpr uint32_t iconPropertyLongs = 2 * X11NetWmIcon::largestSide * X11NetWmIcon::largestSide;
 
 enum class WindowRole { Normal, Other, Background };
 
@@ -267,29 +265,8 @@ QIcon X11WorkspacePrivate::windowIcon(xcb_window_t window)
         nullptr));
     if (!reply || reply->format != 32 || reply->type != XCB_ATOM_CARDINAL)
         return {};
-    // EWMH _NET_WM_ICON: width, height, then width*height ARGB values, repeated per size.
-    // Sizes are checked against what is left, since any client can write anything here.
-    const auto *data = static_cast<const uint32_t *>(xcb_get_property_value(reply.get()));
-    const qsizetype count = xcb_get_property_value_length(reply.get()) / 4;
-    QIcon icon;
-    qsizetype at = 0;
-    while (at + 2 <= count) {
-        const uint32_t width = data[at];
-        const uint32_t height = data[at + 1];
-        at += 2;
-        if (width == 0 || height == 0 || width > largestIconSide || height > largestIconSide
-            || qsizetype(width) * qsizetype(height) > count - at)
-            break;
-        QImage image(int(width), int(height), QImage::Format_ARGB32);
-        for (uint32_t y = 0; y < height; ++y) {
-            auto *line = reinterpret_cast<uint32_t *>(image.scanLine(int(y)));
-            for (uint32_t x = 0; x < width; ++x)
-                line[x] = data[at + qsizetype(y) * width + x];
-        }
-        at += qsizetype(width) * qsizetype(height);
-        icon.addPixmap(QPixmap::fromImage(image));
-    }
-    return icon;
+    return X11NetWmIcon::decode(static_cast<const quint32 *>(xcb_get_property_value(reply.get())),
+        xcb_get_property_value_length(reply.get()) / 4);
 }
 
 HBRunningApplication X11WorkspacePrivate::describe(const WindowGroup &group)
