@@ -306,7 +306,7 @@ QIcon HBDesktopEntryIndex::iconFor(const QString &iconValue, const QStringList &
     QIcon icon = QIcon::fromTheme(name);
     if (!icon.isNull())
         return icon;
-    // The specification's last fallback folder, /usr/share/pixmaps, and its siblings.
+    // The Icon Theme Specification's last fallback, /usr/share/pixmaps, and its siblings.
     for (const QString &dataDirectory : dataDirectories) {
         for (const char *extension : {".png", ".svg", ".xpm"}) {
             const QString path
