@@ -71,8 +71,9 @@ void changeFrame(QWidget *window, const QRect &target, bool animated)
     // A new change replaces one still running, so the two never fight over the frame.
     if (auto *running
         = window->findChild<QVariantAnimation *>(QLatin1String(animationName), Qt::FindDirectChildrenOnly)) {
+        // Stopping deletes it later; until then it must not be found again.
+        running->setObjectName(QString());
         running->stop();
-        running->deleteLater();
     }
     if (!animated || !window->isVisible()) {
         applyFrame(window, target);

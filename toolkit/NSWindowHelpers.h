@@ -28,8 +28,9 @@ QRect nv_frameForContentSize(
     const QRect &frame, const QSize &content, const QSize &size, double customBorderThickness = 0);
 
 /// Resizes `window` for the new content size `size` (see nv_frameForContentSize), at once
-/// or in an animation of nv_contentSizeAnimationDuration. A running change of the same
-/// window is stopped first. Works on windows made non-resizable by nv_setResizable().
+/// or in an animation of nv_contentSizeAnimationDuration (a hidden window changes at once).
+/// A running change of the same window is stopped first, and the new one starts from where
+/// it stopped. Works on windows made non-resizable by nv_setResizable().
 void nv_setContentSize(
     QWidget *window, const QSize &size, bool animated = false, double customBorderThickness = 0);
 

@@ -239,7 +239,8 @@ TEST(NVWindowController, SwipeFromTouchEventsOnTheWindow)
     const int width = window->screen()->geometry().width();
     const auto x = [&](double fraction) { return int(fraction * width); };
 
-    QPointingDevice *device = QTest::createTouchDevice();
+    const std::unique_ptr<QPointingDevice> owner(QTest::createTouchDevice());
+    QPointingDevice *device = owner.get();
     // Two fingers move a fifth of the screen to the right each: a sum of 0.4.
     QTest::touchEvent(window, device).press(0, {x(0.05), 100}).press(1, {x(0.10), 150});
     QTest::touchEvent(window, device).move(0, {x(0.15), 100}).move(1, {x(0.20), 150});
