@@ -7,9 +7,9 @@
 #include "HBObjectContext.h"
 #include "HBObjectStore.h"
 #include "HBUserDefaults.h"
-#include "HBWindowHints.h"
 #include "NVCore.h"
 #include "PasteboardItem.h"
+#include "x11/X11WindowHints.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -34,7 +34,6 @@ bool representsApplication(const QWidget *widget)
 
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)
-    , m_windowHints(HBWindowHints::create())
     , m_presentMessage([](const QString &title, const QString &text) {
         auto *box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok);
         box->setAttribute(Qt::WA_DeleteOnClose);
@@ -117,7 +116,7 @@ void AppDelegate::showHideDockIcon()
     const auto windows = QApplication::topLevelWidgets();
     for (QWidget *widget : windows) {
         if (representsApplication(widget) && widget->windowHandle())
-            m_windowHints->setListedInTaskbar(widget->windowHandle(), listed);
+            X11WindowHints::setSkipTaskbar(widget->windowHandle(), !listed);
     }
     // Windows shown later get the same treatment from the event filter.
     qApp->removeEventFilter(this);
@@ -129,8 +128,8 @@ bool AppDelegate::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::Show) {
         auto *widget = qobject_cast<QWidget *>(watched);
         if (representsApplication(widget) && widget->windowHandle())
-            m_windowHints->setListedInTaskbar(widget->windowHandle(),
-                                              HBUserDefaults::standardUserDefaults().showIconInDock());
+            X11WindowHints::setSkipTaskbar(widget->windowHandle(),
+                                           !HBUserDefaults::standardUserDefaults().showIconInDock());
     }
     return QObject::eventFilter(watched, event);
 }

@@ -8,7 +8,6 @@
 #include <memory>
 
 class HBDBusService;
-class HBWindowHints;
 
 /// The program's first object: it runs the launch sequence, wires the subsystems
 /// together and turns files handed over from outside into items. Main thread only.
@@ -57,7 +56,6 @@ private:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     std::unique_ptr<HBDBusService> m_dbusService;
-    std::unique_ptr<HBWindowHints> m_windowHints;
     MessagePresenter m_presentMessage;
     bool m_didShow = false;
 };
