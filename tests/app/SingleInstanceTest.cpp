@@ -3,6 +3,9 @@
 // the running instance with HBDBusService and starts the real program as the second one.
 #include "HBDBusClient.h"
 #include "HBDBusService.h"
+#include "HBObjectContext.h"
+#include "HBObjectStore.h"
+#include "PasteboardItem.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -96,4 +99,30 @@ TEST_F(SingleInstance, TheNameIsHeldByOneInstanceOnly)
     EXPECT_TRUE(HBDBusClient::instanceIsRunning());
     HBDBusService other(HBDBusService::Handlers{});
     EXPECT_FALSE(other.registerOnSessionBus());
+}
+
+// The whole road with real processes: a running Kelvora, and a second launch with two
+// files, which become one stored item.
+TEST(SingleInstanceProcesses, FilesFromASecondLaunchBecomeOneStoredItem)
+{
+    if (!TestSupport::startPrivateSessionBus())
+        GTEST_SKIP() << "dbus-daemon is not available";
+    ASSERT_TRUE(TestSupport::writeFile(TestSupport::home() + QStringLiteral("/a.txt"), "a"));
+    ASSERT_TRUE(TestSupport::writeFile(TestSupport::home() + QStringLiteral("/b.txt"), "b"));
+
+    QProcess first;
+    first.start(TestSupport::builtProgram(QStringLiteral("kelvora")), {});
+    ASSERT_TRUE(first.waitForStarted(5000));
+    ASSERT_TRUE(TestSupport::waitUntil([] { return HBDBusClient::instanceIsRunning(); }, std::chrono::seconds(20)));
+
+    const ProcessRun second = runKelvora({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+    EXPECT_EQ(second.exitCode, 0) << qPrintable(second.standardError);
+    first.terminate();
+    ASSERT_TRUE(first.waitForFinished(10000));
+
+    HBObjectStore store;
+    ASSERT_TRUE(store.setup());
+    const QList<PasteboardItem *> items = store.defaultContext()->fetchItems();
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(items.first()->title(), QStringLiteral("2 files"));
 }
