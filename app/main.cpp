@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -37,6 +37,19 @@ int exitStatus(const HBDBusClient::Result &result)
     printError(result.message.isEmpty() ? QStringLiteral("the running Kelvora did not answer") : result.message);
     return 1;
 }
+
+// For the start-up benchmark: ends the process when the first window is on screen.
+class FirstExposureProbe final : public QObject
+{
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *window = qobject_cast<QWindow *>(watched);
+        if (event->type() == QEvent::Expose && window && window->isExposed())
+            QCoreApplication::exit(0);
+        return false;
+    }
+};
 
 } // namespace
 
@@ -71,6 +84,10 @@ int main(int argc, char **argv)
             return 0;
         return exitStatus(HBDBusClient::addFiles(paths));
     }
+
+    FirstExposureProbe probe;
+    if (qEnvironmentVariableIsSet("KELVORA_EXIT_WHEN_SHOWN"))
+        app.installEventFilter(&probe);
 
     delegate.applicationDidFinishLaunching();
     if (!paths.isEmpty())
