@@ -600,7 +600,11 @@ void HBDockWindowController::windowPositionChangedFrom(qint64 oldPosition)
 
 void HBDockWindowController::updateAlpha()
 {
-    if (m_panel && !m_hiding && !m_alphaAnimation)
+    if (!m_panel || m_hiding)
+        return; // the hide step puts the setting back in place
+    if (m_alphaAnimation)
+        m_alphaAnimation->setEndValue(defaults().windowAlpha()); // a fade-in ends at the new value
+    else
         m_panel->setWindowOpacity(defaults().windowAlpha());
 }
 

@@ -49,9 +49,9 @@ TEST(ShelfLuminosity, WeighsRedGreenAndBlueAndConvertsOtherModels)
     EXPECT_NEAR(nv_luminosity(hsvGrey), nv_luminosity(QColor::fromRgbF(0.5f, 0.5f, 0.5f)), 1e-4);
     EXPECT_NEAR(nv_luminosity(cmykGrey), nv_luminosity(QColor::fromRgbF(0.5f, 0.5f, 0.5f)), 1e-4);
     EXPECT_DOUBLE_EQ(nv_luminosity(QColor()), 0);
-    // A colour whose luminosity is exactly at the threshold counts as light: red 0.5 / 0.299.
-    EXPECT_GE(nv_luminosity(QColor::fromRgbF(1, 0.34f, 0)), 0.5);
-    EXPECT_TRUE(nv_isLightColor(QColor::fromRgbF(1, 0.34f, 0)));
+    // Either side of the threshold.
+    EXPECT_TRUE(nv_isLightColor(QColor::fromRgbF(1, 0.343f, 0)));
+    EXPECT_FALSE(nv_isLightColor(QColor::fromRgbF(1, 0.341f, 0)));
 }
 
 TEST(ShelfMagicalViews, ButtonsAndLabelsSwitchWithTheShelfColour)
@@ -139,6 +139,7 @@ TEST(ShelfBackground, ListMaskHasTheSameShape)
 {
     HBRoundedCornersScrollView scroll;
     scroll.resize(60, 80);
+    scroll.show();
     scroll.setCornerRadius(12);
     scroll.setCurvedCorners(0);
     EXPECT_TRUE(scroll.mask().contains(QPoint(0, 0)));
