@@ -140,7 +140,7 @@ void HBDockWindowController::nv_viewDidLoad()
     m_optionsView = outlet<QWidget>(QStringLiteral("optionsView"));
     m_clearButton = outlet<JVMagicalButton>(QStringLiteral("clearButton"));
     m_settingsButton = outlet<JVMagicalButton>(QStringLiteral("settingsButton"));
-    m_overlayView = outlet<QWidget>(QStringLiteral("overlayView"));
+    m_overlayView = outlet<HBWindowBackgroundView>(QStringLiteral("overlayView"));
     m_arrowImageView = outlet<HBNoInteractionImageView>(QStringLiteral("arrowImageView"));
     Q_ASSERT(m_panel && m_contentView && m_scrollView && m_tableView && m_optionsView && m_overlayView);
 
@@ -545,6 +545,7 @@ void HBDockWindowController::updateContentView()
     const int shape = left ? HBWindowBackgroundView::CurveRightHandCorners : HBWindowBackgroundView::CurveLeftHandCorners;
     m_contentView->setCurvedCorners(shape);
     m_scrollView->setCurvedCorners(shape);
+    m_overlayView->setCurvedCorners(shape);
 
     // The settings button faces the screen's interior, the clear button the screen edge.
     const int minX = 0;

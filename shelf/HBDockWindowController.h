@@ -168,7 +168,7 @@ public:
     QWidget *optionsView() const { return m_optionsView; }
     JVMagicalButton *clearButton() const { return m_clearButton; }
     JVMagicalButton *settingsButton() const { return m_settingsButton; }
-    QWidget *overlayView() const { return m_overlayView; }
+    HBWindowBackgroundView *overlayView() const { return m_overlayView; }
     HBNoInteractionImageView *arrowImageView() const { return m_arrowImageView; }
 
     /// Follows another workspace's frontmost application from now on.
@@ -207,7 +207,7 @@ private:
     QWidget *m_optionsView = nullptr;
     JVMagicalButton *m_clearButton = nullptr;
     JVMagicalButton *m_settingsButton = nullptr;
-    QWidget *m_overlayView = nullptr;
+    HBWindowBackgroundView *m_overlayView = nullptr;
     QGraphicsOpacityEffect *m_overlayOpacity = nullptr;
     HBNoInteractionImageView *m_arrowImageView = nullptr;
     std::unique_ptr<QMenu> m_settingsMenu;
