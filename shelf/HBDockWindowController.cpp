@@ -97,8 +97,8 @@ HBDockWindowController::~HBDockWindowController()
 {
     m_arrowTimer.stop();
     m_arrowPauseTimer.stop();
-    for (QPointer<QVariantAnimation> *slot :
-        {&m_frameAnimation, &m_alphaAnimation, &m_overlayAnimation, &m_arrowMoveAnimation, &m_arrowFadeAnimation}) {
+    for (QPointer<QVariantAnimation> *slot : {&m_frameAnimation, &m_alphaAnimation, &m_overlayAnimation,
+             &m_arrowMoveAnimation, &m_arrowFadeAnimation}) {
         if (*slot) {
             (*slot)->disconnect();
             (*slot)->stop();
@@ -190,10 +190,11 @@ void HBDockWindowController::addEventListener()
     };
     const auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
     if (app) {
-        connect(app, &QGuiApplication::primaryScreenChanged, this, [followScreen, screensChanged](QScreen *screen) {
-            followScreen(screen);
-            screensChanged();
-        });
+        connect(app, &QGuiApplication::primaryScreenChanged, this,
+            [followScreen, screensChanged](QScreen *screen) {
+                followScreen(screen);
+                screensChanged();
+            });
         connect(app, &QGuiApplication::screenAdded, this, screensChanged);
         connect(app, &QGuiApplication::screenRemoved, this, screensChanged);
         followScreen(QGuiApplication::primaryScreen());
@@ -210,13 +211,15 @@ void HBDockWindowController::addEventListener()
         });
 
     HBUserDefaults &settings = defaults();
-    settings.observe(HBSettingsKeys::windowAlpha, this, [this](const QVariant &, const QVariant &) { updateAlpha(); });
-    settings.observe(HBSettingsKeys::windowPosition, this, [this](const QVariant &oldValue, const QVariant &) {
-        updatePositionMenuUI();
-        windowPositionChangedFrom(oldValue.toLongLong());
-    });
     settings.observe(
-        HBSettingsKeys::dragOperation, this, [this](const QVariant &, const QVariant &) { updateDragOperation(); });
+        HBSettingsKeys::windowAlpha, this, [this](const QVariant &, const QVariant &) { updateAlpha(); });
+    settings.observe(
+        HBSettingsKeys::windowPosition, this, [this](const QVariant &oldValue, const QVariant &) {
+            updatePositionMenuUI();
+            windowPositionChangedFrom(oldValue.toLongLong());
+        });
+    settings.observe(HBSettingsKeys::dragOperation, this,
+        [this](const QVariant &, const QVariant &) { updateDragOperation(); });
     settings.observe(HBSettingsKeys::windowColor, this, [this](const QVariant &, const QVariant &) {
         updateOverlayArtwork();
         if (m_tableView)
@@ -265,11 +268,11 @@ void HBDockWindowController::setWorkspace(HBWorkspace *workspace)
     m_workspace = workspace;
     if (!workspace)
         return;
-    m_workspaceConnection
-        = connect(workspace, &HBWorkspace::frontmostApplicationChanged, this, [this](const HBRunningApplication &) {
-              closePreviewPopover();
-              hideWindowForActiveAppIfNeeded(false, false);
-          });
+    m_workspaceConnection = connect(
+        workspace, &HBWorkspace::frontmostApplicationChanged, this, [this](const HBRunningApplication &) {
+            closePreviewPopover();
+            hideWindowForActiveAppIfNeeded(false, false);
+        });
 }
 
 bool HBDockWindowController::animationsDisabled() const
@@ -335,7 +338,8 @@ void HBDockWindowController::actuallyShowWindowAnimated(bool animated)
     const qint64 position = defaults().windowPosition();
 
     // An empty shelf is one row plus the options bar tall.
-    double height = std::max(double(rowHeight + optionsHeight), double(rowHeight + spacing) * double(count) + optionsHeight);
+    double height = std::max(
+        double(rowHeight + optionsHeight), double(rowHeight + spacing) * double(count) + optionsHeight);
     const double width = frame.width();
     const double x = isLeftPosition(position) ? area.left() : area.left() + area.width() - width;
     double y = frame.y();
@@ -375,7 +379,7 @@ void HBDockWindowController::actuallyShowWindowAnimated(bool animated)
         if (m_hiding) {
             // A fade-out in progress gives way: the shelf stays, at its opacity.
             m_hiding = false;
-            run(m_alphaAnimation, 0.0, 0.0, 0, [](const QVariant &) { });
+            run(m_alphaAnimation, 0.0, 0.0, 0, [](const QVariant &) {});
             m_panel->setWindowOpacity(defaults().windowAlpha());
         }
         run(m_frameAnimation, m_panel->geometry(), target, animated ? animationDuration : 0,
@@ -387,12 +391,14 @@ void HBDockWindowController::actuallyShowWindowAnimated(bool animated)
         return;
     }
 
-    run(m_frameAnimation, target, target, 0, [this](const QVariant &value) { m_panel->setGeometry(value.toRect()); });
+    run(m_frameAnimation, target, target, 0,
+        [this](const QVariant &value) { m_panel->setGeometry(value.toRect()); });
     m_panel->setWindowOpacity(0);
     m_panel->show();
     m_panel->raise();
     m_hiding = false;
-    run(m_alphaAnimation, 0.0, defaults().windowAlpha(), animated ? animationDuration : 0,
+    run(
+        m_alphaAnimation, 0.0, defaults().windowAlpha(), animated ? animationDuration : 0,
         [this](const QVariant &value) {
             if (m_panel)
                 m_panel->setWindowOpacity(value.toDouble());
@@ -424,14 +430,15 @@ void HBDockWindowController::actuallyHideWindow(bool force, bool animated)
     };
     if (animated && !animationsDisabled() && m_panel->isVisible()) {
         m_hiding = true;
-        run(m_alphaAnimation, m_panel->windowOpacity(), 0.0, animationDuration,
+        run(
+            m_alphaAnimation, m_panel->windowOpacity(), 0.0, animationDuration,
             [this](const QVariant &value) {
                 if (m_panel)
                     m_panel->setWindowOpacity(value.toDouble());
             },
             hideStep);
     } else {
-        run(m_alphaAnimation, 0.0, 0.0, 0, [](const QVariant &) { });
+        run(m_alphaAnimation, 0.0, 0.0, 0, [](const QVariant &) {});
         hideStep();
     }
 }
@@ -453,9 +460,8 @@ void HBDockWindowController::hideWindowForActiveAppIfNeeded(bool animated, bool 
             actuallyHideWindow(false, animated);
     };
     const HBWorkspace *workspace = m_workspace.data();
-    const QString frontmost = (workspace ? *workspace : *HBWorkspace::sharedWorkspace())
-                                  .frontmostApplication()
-                                  .bundleIdentifier;
+    const QString frontmost
+        = (workspace ? *workspace : *HBWorkspace::sharedWorkspace()).frontmostApplication().bundleIdentifier;
     // Kelvora itself in front excludes nothing here (it only keeps a drag from showing
     // the shelf).
     if (HBAppExceptionManager::sharedManager().automaticShowing(frontmost)
@@ -542,7 +548,8 @@ void HBDockWindowController::updateContentView()
     if (!m_contentView)
         return;
     const bool left = isLeftPosition(defaults().windowPosition());
-    const int shape = left ? HBWindowBackgroundView::CurveRightHandCorners : HBWindowBackgroundView::CurveLeftHandCorners;
+    const int shape
+        = left ? HBWindowBackgroundView::CurveRightHandCorners : HBWindowBackgroundView::CurveLeftHandCorners;
     m_contentView->setCurvedCorners(shape);
     m_scrollView->setCurvedCorners(shape);
     m_overlayView->setCurvedCorners(shape);
@@ -625,9 +632,8 @@ void HBDockWindowController::showOverlayAnimated(bool animated)
     if (m_overlayShown) {
         if (m_overlayAnimation && !m_overlayView->isHidden() && m_overlayOpacity->opacity() < 1) {
             // Shown again while fading out: fade back in.
-            run(m_overlayAnimation, m_overlayOpacity->opacity(), 1.0, 0, [this](const QVariant &value) {
-                m_overlayOpacity->setOpacity(value.toDouble());
-            });
+            run(m_overlayAnimation, m_overlayOpacity->opacity(), 1.0, 0,
+                [this](const QVariant &value) { m_overlayOpacity->setOpacity(value.toDouble()); });
         }
         return;
     }
@@ -639,7 +645,8 @@ void HBDockWindowController::showOverlayAnimated(bool animated)
     m_overlayView->raise();
     m_originalTableFrame = m_scrollView->geometry();
     const int duration = animated && !animationsDisabled() ? animationDuration : 0;
-    run(m_overlayAnimation, 0.0, 1.0, duration,
+    run(
+        m_overlayAnimation, 0.0, 1.0, duration,
         [this](const QVariant &value) {
             if (m_overlayOpacity)
                 m_overlayOpacity->setOpacity(value.toDouble());
@@ -666,7 +673,8 @@ void HBDockWindowController::removeOverlayAnimated(bool animated)
     }
     resetArrow();
     const int duration = animated && !animationsDisabled() ? animationDuration : 0;
-    run(m_overlayAnimation, m_overlayOpacity->opacity(), 0.0, duration,
+    run(
+        m_overlayAnimation, m_overlayOpacity->opacity(), 0.0, duration,
         [this](const QVariant &value) {
             if (m_overlayOpacity)
                 m_overlayOpacity->setOpacity(value.toDouble());
@@ -681,8 +689,8 @@ void HBDockWindowController::resetArrow()
 {
     m_arrowTimer.stop();
     m_arrowPauseTimer.stop();
-    run(m_arrowMoveAnimation, 0.0, 0.0, 0, [](const QVariant &) { });
-    run(m_arrowFadeAnimation, 0.0, 0.0, 0, [](const QVariant &) { });
+    run(m_arrowMoveAnimation, 0.0, 0.0, 0, [](const QVariant &) {});
+    run(m_arrowFadeAnimation, 0.0, 0.0, 0, [](const QVariant &) {});
     if (!m_arrowImageView)
         return;
     if (m_originalArrowFrame.isValid())
@@ -705,7 +713,8 @@ void HBDockWindowController::actuallyAnimateArrow()
         return;
     const QRect from = m_arrowImageView->geometry();
     const QRect target = from.translated(0, arrowDrop);
-    run(m_arrowMoveAnimation, 0.0, 1.0, arrowSinkDuration,
+    run(
+        m_arrowMoveAnimation, 0.0, 1.0, arrowSinkDuration,
         [this, from, target](const QVariant &value) {
             if (!m_arrowImageView)
                 return;

@@ -7,8 +7,8 @@ HBDynamicColorView::HBDynamicColorView(QWidget *parent)
     : NVView(parent)
 {
     updateBackgroundColor();
-    HBUserDefaults::standardUserDefaults().observe(
-        HBSettingsKeys::windowColor, this, [this](const QVariant &, const QVariant &) { updateBackgroundColor(); });
+    HBUserDefaults::standardUserDefaults().observe(HBSettingsKeys::windowColor, this,
+        [this](const QVariant &, const QVariant &) { updateBackgroundColor(); });
     m_didAdd = true;
 }
 

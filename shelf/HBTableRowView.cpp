@@ -24,8 +24,9 @@ HBTableRowView::HBTableRowView(QObject *parent)
 
 QColor HBTableRowView::titleColor()
 {
-    return nv_isLightColor(HBUserDefaults::standardUserDefaults().windowColor()) ? QColor::fromRgbF(0, 0, 0, 0.9f)
-                                                                                : QColor(Qt::white);
+    return nv_isLightColor(HBUserDefaults::standardUserDefaults().windowColor())
+        ? QColor::fromRgbF(0, 0, 0, 0.9f)
+        : QColor(Qt::white);
 }
 
 QSize HBTableRowView::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -34,7 +35,8 @@ QSize HBTableRowView::sizeHint(const QStyleOptionViewItem &option, const QModelI
     return {option.rect.width() > 0 ? option.rect.width() : 1, m_rowHeight + m_intercellSpacing};
 }
 
-void HBTableRowView::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void HBTableRowView::paint(
+    QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     const QRect row(option.rect.x(), option.rect.y(), option.rect.width(), m_rowHeight);
     painter->save();
@@ -42,7 +44,8 @@ void HBTableRowView::paint(QPainter *painter, const QStyleOptionViewItem &option
     if (option.state & QStyle::State_Selected)
         painter->fillRect(row, selectionColor());
 
-    const QRect picture(row.center().x() - pictureExtent / 2 + 1, row.y() + pictureTop, pictureExtent, pictureExtent);
+    const QRect picture(
+        row.center().x() - pictureExtent / 2 + 1, row.y() + pictureTop, pictureExtent, pictureExtent);
     painter->setOpacity(index.data(HBShelfItemModel::PictureAlphaRole).toDouble());
     const QVariant shown = index.data(HBShelfItemModel::PictureRole);
     if (shown.userType() == QMetaType::QImage) {

@@ -12,8 +12,8 @@ HBWindowBackgroundView::HBWindowBackgroundView(QWidget *parent)
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     setAttribute(Qt::WA_NoSystemBackground);
     updateBackgroundColor();
-    HBUserDefaults::standardUserDefaults().observe(
-        HBSettingsKeys::windowColor, this, [this](const QVariant &, const QVariant &) { updateBackgroundColor(); });
+    HBUserDefaults::standardUserDefaults().observe(HBSettingsKeys::windowColor, this,
+        [this](const QVariant &, const QVariant &) { updateBackgroundColor(); });
     m_didAdd = true;
 }
 

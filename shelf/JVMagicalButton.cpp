@@ -14,8 +14,8 @@ JVMagicalButton::JVMagicalButton(QWidget *parent)
     setFocusPolicy(Qt::NoFocus);
     setIconSize({18, 18});
     updateForWindowColor();
-    HBUserDefaults::standardUserDefaults().observe(
-        HBSettingsKeys::windowColor, this, [this](const QVariant &, const QVariant &) { updateForWindowColor(); });
+    HBUserDefaults::standardUserDefaults().observe(HBSettingsKeys::windowColor, this,
+        [this](const QVariant &, const QVariant &) { updateForWindowColor(); });
     m_didAdd = true;
 }
 
@@ -72,6 +72,7 @@ void JVMagicalButton::paintEvent(QPaintEvent *event)
     if (shown.isNull())
         return;
     const QSize size = iconSize();
-    const QRect target((width() - size.width()) / 2, (height() - size.height()) / 2, size.width(), size.height());
+    const QRect target(
+        (width() - size.width()) / 2, (height() - size.height()) / 2, size.width(), size.height());
     shown.paint(&painter, target, Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
 }

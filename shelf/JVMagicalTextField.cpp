@@ -11,8 +11,8 @@ JVMagicalTextField::JVMagicalTextField(QWidget *parent)
     updateForWindowColor();
     m_originalColor = textColor();
     setTextColor(m_originalColor);
-    HBUserDefaults::standardUserDefaults().observe(
-        HBSettingsKeys::windowColor, this, [this](const QVariant &, const QVariant &) { updateForWindowColor(); });
+    HBUserDefaults::standardUserDefaults().observe(HBSettingsKeys::windowColor, this,
+        [this](const QVariant &, const QVariant &) { updateForWindowColor(); });
     m_didAdd = true;
 }
 

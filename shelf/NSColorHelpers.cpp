@@ -5,9 +5,8 @@ double nv_luminosity(const QColor &color)
 {
     if (!color.isValid())
         return 0;
-    const QColor rgb = color.spec() == QColor::Rgb || color.spec() == QColor::ExtendedRgb
-        ? color
-        : color.toRgb();
+    const QColor rgb
+        = color.spec() == QColor::Rgb || color.spec() == QColor::ExtendedRgb ? color : color.toRgb();
     // The factors are single-precision constants; the sum is taken in double precision.
     constexpr double red = double(0.299f);
     constexpr double green = double(0.587f);

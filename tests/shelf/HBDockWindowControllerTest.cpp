@@ -55,11 +55,13 @@ TEST_F(ShelfTest, EmptyForcedShelfIsOneRowTallWithTheOverlayAndAMovingArrow)
     const QRect original = controller.originalArrowFrame();
     ASSERT_TRUE(original.isValid());
     ASSERT_TRUE(TestSupport::waitUntil([&] {
-        return controller.arrowImageView()->y() > original.y() && controller.arrowImageView()->alphaValue() < 1;
+        return controller.arrowImageView()->y() > original.y()
+            && controller.arrowImageView()->alphaValue() < 1;
     }));
     // ... and comes back at its place.
     ASSERT_TRUE(TestSupport::waitUntil([&] {
-        return controller.arrowImageView()->geometry() == original && controller.arrowImageView()->alphaValue() > 0.9;
+        return controller.arrowImageView()->geometry() == original
+            && controller.arrowImageView()->alphaValue() > 0.9;
     }));
 
     // Items shown outside a drag remove the overlay and stop the arrow.
@@ -343,7 +345,8 @@ TEST_F(ShelfTest, HidingRestoresTheWindowAlphaAfterTheFade)
     defaults().setWindowAlpha(0.7);
     addItems(1);
     HBDockWindowController &controller = shelf();
-    ASSERT_TRUE(TestSupport::waitUntil([&] { return qAbs(controller.panel()->windowOpacity() - 0.7) < 0.01; }));
+    ASSERT_TRUE(
+        TestSupport::waitUntil([&] { return qAbs(controller.panel()->windowOpacity() - 0.7) < 0.01; }));
 
     controller.actuallyHideWindow(true, true);
     EXPECT_TRUE(controller.isWindowVisible()) << "fading out";
@@ -352,7 +355,8 @@ TEST_F(ShelfTest, HidingRestoresTheWindowAlphaAfterTheFade)
 
     // The next show fades in to the setting, and a later change of it applies at once.
     controller.actuallyShowWindowAnimated(true);
-    ASSERT_TRUE(TestSupport::waitUntil([&] { return qAbs(controller.panel()->windowOpacity() - 0.7) < 0.01; }));
+    ASSERT_TRUE(
+        TestSupport::waitUntil([&] { return qAbs(controller.panel()->windowOpacity() - 0.7) < 0.01; }));
     defaults().setWindowAlpha(0.9);
     EXPECT_NEAR(controller.panel()->windowOpacity(), 0.9, 0.01);
 
@@ -422,7 +426,8 @@ TEST_F(ShelfTest, ReloadsKeepTheSelectionAndAnnounceRowsPrecisely)
     defaults().setDisableAnimations(true);
     const QList<PasteboardItem *> items = addItems(3);
     HBDockWindowController &controller = shelf();
-    QAbstractItemModelTester tester(controller.itemsModel(), QAbstractItemModelTester::FailureReportingMode::Warning);
+    QAbstractItemModelTester tester(
+        controller.itemsModel(), QAbstractItemModelTester::FailureReportingMode::Warning);
     int resets = 0;
     QObject::connect(controller.itemsModel(), &QAbstractItemModel::modelReset, [&] { ++resets; });
 

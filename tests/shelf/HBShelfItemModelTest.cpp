@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The shelf list's model: row-precise changes under QAbstractItemModelTester, and what a
 // row shows.
+#include "HBShelfItemModel.h"
 #include "HBObjectContext.h"
 #include "HBObjectStore.h"
-#include "HBShelfItemModel.h"
 #include "PasteboardItem.h"
 
 #include <QAbstractItemModelTester>

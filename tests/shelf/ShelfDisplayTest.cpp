@@ -146,12 +146,14 @@ TEST_F(ShelfTest, EveryPositionHasItsRealGeometry)
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         defaults().setWindowPosition(row.position);
-        EXPECT_TRUE(TestSupport::waitUntil([&] { return xGeometry(controller.panel()->winId()) == row.frame; }))
-            << "X has " << qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                          .arg(xGeometry(controller.panel()->winId()).x())
-                                          .arg(xGeometry(controller.panel()->winId()).y())
-                                          .arg(xGeometry(controller.panel()->winId()).width())
-                                          .arg(xGeometry(controller.panel()->winId()).height()));
+        EXPECT_TRUE(TestSupport::waitUntil([&] {
+            return xGeometry(controller.panel()->winId()) == row.frame;
+        })) << "X has "
+            << qPrintable(QStringLiteral("%1,%2 %3x%4")
+                              .arg(xGeometry(controller.panel()->winId()).x())
+                              .arg(xGeometry(controller.panel()->winId()).y())
+                              .arg(xGeometry(controller.panel()->winId()).width())
+                              .arg(xGeometry(controller.panel()->winId()).height()));
     }
 }
 
@@ -197,10 +199,11 @@ TEST_F(ShelfTest, ShelfNeverTakesTheFocusFromTheApplicationInFront)
     const QRect row = controller.tableView()->visualRect(controller.itemsModel()->index(1));
     const QPoint global = controller.tableView()->mapToGlobal(row.center());
     run(QStringLiteral("xdotool"),
-        {QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()), QStringLiteral("click"),
-            QStringLiteral("1")});
-    ASSERT_TRUE(TestSupport::waitUntil(
-        [&] { return controller.tableView()->selectionModel()->isSelected(controller.itemsModel()->index(1)); }));
+        {QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()),
+            QStringLiteral("click"), QStringLiteral("1")});
+    ASSERT_TRUE(TestSupport::waitUntil([&] {
+        return controller.tableView()->selectionModel()->isSelected(controller.itemsModel()->index(1));
+    }));
     EXPECT_EQ(activeWindow(), other.window());
 
     // Hidden and shown again by the hot key, forced visible: never activated.
