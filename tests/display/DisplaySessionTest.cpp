@@ -9,25 +9,12 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-QString run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(10000))
-        return {};
-    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
-}
-
-} // namespace
-
 TEST(DisplaySession, RealWindowIsMappedAndManaged)
 {
     ASSERT_TRUE(TestSupport::onDisplay());
 
     // An EWMH window manager announces itself on the root window.
-    EXPECT_FALSE(run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+    EXPECT_FALSE(TestSupport::runProgram(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
                      .contains(QLatin1String("not found")));
 
     QWidget window;
@@ -36,7 +23,7 @@ TEST(DisplaySession, RealWindowIsMappedAndManaged)
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
-    const QString found = run(QStringLiteral("xdotool"),
+    const QString found = TestSupport::runProgram(QStringLiteral("xdotool"),
                               {QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("Kelvora display check")});
     ASSERT_FALSE(found.isEmpty());
     bool ok = false;

@@ -30,38 +30,9 @@ HBUserDefaults &defaults()
     return HBUserDefaults::standardUserDefaults();
 }
 
-QString run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(10000))
-        return {};
-    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
-}
-
-WId activeWindow()
-{
-    return run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).toULongLong();
-}
-
-// The client area as the X server has it (xwininfo's absolute position and size).
-QRect xGeometry(WId window)
-{
-    const QString text = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)});
-    const auto field = [&](const char *name) {
-        for (const QString &line : text.split(u'\n')) {
-            const QString trimmed = line.trimmed();
-            if (trimmed.startsWith(QLatin1String(name)))
-                return trimmed.section(u':', 1).trimmed().toInt();
-        }
-        return -1;
-    };
-    return {field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"), field("Height")};
-}
-
 bool xMapped(WId window)
 {
-    return run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)})
+    return TestSupport::runProgram(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)})
         .contains(QLatin1String("IsViewable"));
 }
 
@@ -79,8 +50,8 @@ public:
         if (!TestSupport::waitUntil([&] { return m_process.canReadLine(); }, std::chrono::seconds(10)))
             return false;
         m_window = m_process.readLine().trimmed().toULongLong();
-        run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QString::number(m_window)});
-        return TestSupport::waitUntil([&] { return activeWindow() == m_window; });
+        TestSupport::runProgram(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QString::number(m_window)});
+        return TestSupport::waitUntil([&] { return TestSupport::activeWindow() == m_window; });
     }
     ~OtherApplication()
     {
@@ -147,13 +118,13 @@ TEST_F(ShelfTest, EveryPositionHasItsRealGeometry)
         SCOPED_TRACE(row.name);
         defaults().setWindowPosition(row.position);
         EXPECT_TRUE(TestSupport::waitUntil([&] {
-            return xGeometry(controller.panel()->winId()) == row.frame;
+            return TestSupport::xGeometry(controller.panel()->winId()) == row.frame;
         })) << "X has "
             << qPrintable(QStringLiteral("%1,%2 %3x%4")
-                              .arg(xGeometry(controller.panel()->winId()).x())
-                              .arg(xGeometry(controller.panel()->winId()).y())
-                              .arg(xGeometry(controller.panel()->winId()).width())
-                              .arg(xGeometry(controller.panel()->winId()).height()));
+                              .arg(TestSupport::xGeometry(controller.panel()->winId()).x())
+                              .arg(TestSupport::xGeometry(controller.panel()->winId()).y())
+                              .arg(TestSupport::xGeometry(controller.panel()->winId()).width())
+                              .arg(TestSupport::xGeometry(controller.panel()->winId()).height()));
     }
 }
 
@@ -169,7 +140,7 @@ TEST_F(ShelfTest, TenThousandItemsAreClampedAndScroll)
     const QRect expected(area.left() + area.width() - controller.panel()->width(),
         area.top() + HBDockWindowController::topMargin, controller.panel()->width(),
         area.height() - HBDockWindowController::topMargin);
-    ASSERT_TRUE(TestSupport::waitUntil([&] { return xGeometry(id) == expected; }));
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return TestSupport::xGeometry(id) == expected; }));
     EXPECT_TRUE(controller.scrollView()->scrollingEnabled());
     QScrollBar *bar = controller.scrollView()->verticalScrollBar();
     ASSERT_TRUE(TestSupport::waitUntil([&] { return bar->isVisible() && bar->maximum() > 0; }));
@@ -193,18 +164,18 @@ TEST_F(ShelfTest, ShelfNeverTakesTheFocusFromTheApplicationInFront)
     HBDockWindowController &controller = shelf();
     ASSERT_TRUE(TestSupport::waitUntil([&] { return xMapped(controller.panel()->winId()); }));
     settle();
-    EXPECT_EQ(activeWindow(), other.window());
+    EXPECT_EQ(TestSupport::activeWindow(), other.window());
 
     // Clicking a row selects it without activating the shelf.
     const QRect row = controller.tableView()->visualRect(controller.itemsModel()->index(1));
     const QPoint global = controller.tableView()->mapToGlobal(row.center());
-    run(QStringLiteral("xdotool"),
+    TestSupport::runProgram(QStringLiteral("xdotool"),
         {QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()),
             QStringLiteral("click"), QStringLiteral("1")});
     ASSERT_TRUE(TestSupport::waitUntil([&] {
         return controller.tableView()->selectionModel()->isSelected(controller.itemsModel()->index(1));
     }));
-    EXPECT_EQ(activeWindow(), other.window());
+    EXPECT_EQ(TestSupport::activeWindow(), other.window());
 
     // Hidden and shown again by the hot key, forced visible: never activated.
     controller.handleHotKeyEvent();
@@ -213,7 +184,7 @@ TEST_F(ShelfTest, ShelfNeverTakesTheFocusFromTheApplicationInFront)
     ASSERT_TRUE(TestSupport::waitUntil([&] { return xMapped(controller.panel()->winId()); }));
     controller.forceShowWindow();
     settle();
-    EXPECT_EQ(activeWindow(), other.window());
+    EXPECT_EQ(TestSupport::activeWindow(), other.window());
 }
 
 TEST_F(ShelfTest, Screenshots)

@@ -62,6 +62,34 @@ bool startPrivateSessionBus()
     return true;
 }
 
+QString runProgram(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(10000))
+        return {};
+    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+}
+
+QRect xGeometry(qulonglong window)
+{
+    const QString text = runProgram(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)});
+    const auto field = [&](const char *name) {
+        for (const QString &line : text.split(u'\n')) {
+            const QString trimmed = line.trimmed();
+            if (trimmed.startsWith(QLatin1String(name)))
+                return trimmed.section(u':', 1).trimmed().toInt();
+        }
+        return -1;
+    };
+    return {field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"), field("Height")};
+}
+
+qulonglong activeWindow()
+{
+    return runProgram(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).toULongLong();
+}
+
 QString builtProgram(const QString &name)
 {
     return QStringLiteral(KELVORA_BIN_DIR) + u'/' + name;

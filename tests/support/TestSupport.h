@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QRect>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <functional>
@@ -28,6 +30,14 @@ QByteArray readFile(const QString &path);
 /// DBUS_SESSION_BUS_ADDRESS at it; call before the first use of the session bus.
 /// False when dbus-daemon can't be started. The bus ends with the process.
 bool startPrivateSessionBus();
+
+/// Runs a helper program (xprop, xdotool, xwininfo…) and returns its trimmed standard
+/// output; empty when it can't be run or takes longer than ten seconds.
+QString runProgram(const QString &program, const QStringList &arguments);
+/// A window's client area as the X server has it (xwininfo's absolute position and size).
+QRect xGeometry(qulonglong window);
+/// The window the window manager calls active (xdotool getactivewindow); 0 when none.
+qulonglong activeWindow();
 
 /// Path of a program built by the project (e.g. "kelvora"), from the build's bin/ folder.
 QString builtProgram(const QString &name);

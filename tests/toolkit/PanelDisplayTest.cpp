@@ -23,30 +23,16 @@
 
 namespace {
 
-QString run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(10000))
-        return {};
-    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
-}
-
 QString xprop(WId window, const char *property)
 {
-    return run(QStringLiteral("xprop"),
+    return TestSupport::runProgram(QStringLiteral("xprop"),
         {QStringLiteral("-id"), QString::number(window), QString::fromLatin1(property)});
-}
-
-WId activeWindow()
-{
-    return run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).toULongLong();
 }
 
 // Window ids in _NET_CLIENT_LIST_STACKING, bottom to top.
 QList<WId> stacking()
 {
-    const QString line = run(
+    const QString line = TestSupport::runProgram(
         QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
     QList<WId> ids;
     const qsizetype hash = line.indexOf(u'#');
@@ -55,22 +41,6 @@ QList<WId> stacking()
     for (const QString &part : line.mid(hash + 1).split(u',', Qt::SkipEmptyParts))
         ids.append(part.trimmed().toULongLong(nullptr, 16));
     return ids;
-}
-
-// The client area's position and size as the X server has them (xwininfo's absolute
-// upper-left corner, width and height).
-QRect xGeometry(WId window)
-{
-    const QString text = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)});
-    const auto field = [&](const char *name) {
-        for (const QString &line : text.split(u'\n')) {
-            const QString trimmed = line.trimmed();
-            if (trimmed.startsWith(QLatin1String(name)))
-                return trimmed.section(u':', 1).trimmed().toInt();
-        }
-        return -1;
-    };
-    return {field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"), field("Height")};
 }
 
 struct Shelf
@@ -138,7 +108,7 @@ TEST(HBPanelOnX, FloatsOnEveryWorkspaceWithoutTakingTheFocus)
     normal.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&normal));
     normal.activateWindow();
-    ASSERT_TRUE(TestSupport::waitUntil([&] { return activeWindow() == normal.winId(); }));
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return TestSupport::activeWindow() == normal.winId(); }));
 
     Shelf shelf;
     shelf.panel.show();
@@ -148,7 +118,7 @@ TEST(HBPanelOnX, FloatsOnEveryWorkspaceWithoutTakingTheFocus)
     ASSERT_TRUE(TestSupport::waitUntil(
         [&] { return !xprop(panelId, "_NET_FRAME_EXTENTS").contains(QLatin1String("not found")); }));
 
-    EXPECT_EQ(activeWindow(), normal.winId()) << "the panel must not take the focus";
+    EXPECT_EQ(TestSupport::activeWindow(), normal.winId()) << "the panel must not take the focus";
     EXPECT_EQ(QApplication::activeWindow(), &normal);
 
     const QString desktop = xprop(panelId, "_NET_WM_DESKTOP");
@@ -161,10 +131,10 @@ TEST(HBPanelOnX, FloatsOnEveryWorkspaceWithoutTakingTheFocus)
     EXPECT_TRUE(xprop(panelId, "WM_HINTS").contains(QLatin1String("False")))
         << "WM_HINTS input must be False";
 
-    EXPECT_EQ(xGeometry(panelId), QRect(600, 200, 320, 140));
+    EXPECT_EQ(TestSupport::xGeometry(panelId), QRect(600, 200, 320, 140));
 
     // Raising the normal window does not put it over the panel.
-    run(QStringLiteral("xdotool"), {QStringLiteral("windowraise"), QString::number(normal.winId())});
+    TestSupport::runProgram(QStringLiteral("xdotool"), {QStringLiteral("windowraise"), QString::number(normal.winId())});
     ASSERT_TRUE(TestSupport::waitUntil([&] {
         const QList<WId> order = stacking();
         return order.contains(normal.winId()) && order.contains(panelId);
@@ -183,7 +153,7 @@ TEST(HBPanelOnX, FloatsOnEveryWorkspaceWithoutTakingTheFocus)
         return xprop(panelId, "_NET_WM_DESKTOP").contains(QLatin1String("4294967295"))
             || xprop(panelId, "_NET_WM_STATE").contains(QLatin1String("_NET_WM_STATE_STICKY"));
     }));
-    EXPECT_EQ(activeWindow(), normal.winId());
+    EXPECT_EQ(TestSupport::activeWindow(), normal.winId());
 }
 
 TEST(HBPanelOnX, SwitchDrawsOnAndOff)
@@ -230,10 +200,10 @@ TEST(NSWindowHelpersOnX, ContentSizeChangeKeepsTheDecoratedFramesTopAndCentre)
 
     nv_setContentSize(&window, {500, 350}, true);
     ASSERT_TRUE(TestSupport::waitUntil([&] { return window.size() == QSize(500, 350); }));
-    ASSERT_TRUE(TestSupport::waitUntil([&] { return xGeometry(window.winId()).size() == QSize(500, 350); }));
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return TestSupport::xGeometry(window.winId()).size() == QSize(500, 350); }));
     const QRect after = window.frameGeometry();
     EXPECT_EQ(after.top(), before.top());
     EXPECT_EQ(after.size(), before.size() + QSize(100, 50));
     EXPECT_EQ(after.x(), before.x() - 50);
-    EXPECT_EQ(xGeometry(window.winId()).topLeft(), window.geometry().topLeft());
+    EXPECT_EQ(TestSupport::xGeometry(window.winId()).topLeft(), window.geometry().topLeft());
 }
