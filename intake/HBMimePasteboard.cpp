@@ -107,6 +107,10 @@ void HBMimePasteboard::load() const
     for (const HBMimeTypes::Entry &entry : std::as_const(m_derived))
         m_types.append(entry.first);
     for (const QString &format : mime->formats()) {
+        // Qt lists application/x-qt-image beside any picture type it can decode; no program
+        // sends it, and its bytes would be a re-encoded copy of the picture already kept.
+        if (format == HBMimeTypes::QtImage)
+            continue;
         if (!m_types.contains(format))
             m_types.append(format);
     }
