@@ -2,6 +2,7 @@
 // The pasteboard adapter over real QMimeData: what Linux sources offer becomes Kelvora's
 // types in the stored formats, and what Kelvora writes is what Linux programs read.
 #include "HBMimePasteboard.h"
+#include "ForeignMimeData.h"
 #include "HBDraggingInfo.h"
 #include "HBMimeTypes.h"
 #include "PasteboardTypes.h"
@@ -54,37 +55,6 @@ QByteArray listsPlist(const QVariantList &lists)
 {
     return PropertyList::toXml(lists);
 }
-
-/// MIME data as another program offers it through the X server: formats in its order and
-/// bytes as sent (Qt's own QMimeData would rewrite text/uri-list on the way).
-class ForeignMimeData : public QMimeData
-{
-public:
-    explicit ForeignMimeData(QList<std::pair<QString, QByteArray>> offered)
-        : m_offered(std::move(offered))
-    { }
-    QStringList formats() const override
-    {
-        QStringList result;
-        for (const auto &entry : m_offered)
-            result.append(entry.first);
-        return result;
-    }
-    bool hasFormat(const QString &format) const override { return formats().contains(format); }
-
-protected:
-    QVariant retrieveData(const QString &format, QMetaType) const override
-    {
-        for (const auto &entry : m_offered) {
-            if (entry.first == format)
-                return entry.second;
-        }
-        return {};
-    }
-
-private:
-    QList<std::pair<QString, QByteArray>> m_offered;
-};
 
 struct ReadCase
 {
