@@ -50,6 +50,8 @@ Options parse(int argc, char **argv, const std::string &png)
         const auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : std::string(); };
         if (arg == "--title") {
             options.title = next();
+        } else if (arg == "--select") {
+            options.selection = next();
         } else if (arg == "--files") {
             std::string list;
             while (i + 1 < argc && std::strncmp(argv[i + 1], "--", 2) != 0)
@@ -84,7 +86,7 @@ Options parse(int argc, char **argv, const std::string &png)
             return options;
         }
     }
-    if (options.offered.empty())
+    if (options.offered.empty() && options.selection.empty())
         options.error = "nothing to offer";
     return options;
 }

@@ -17,6 +17,7 @@
 ///                      mark, and the PNG bytes as application/octet-stream
 ///   --picture-firefox URL    image/png, text/uri-list (the address) and UTF-8
 ///                      text/html behind a <meta> charset line
+///   --select TEXT      (Qt source) also own the X11 PRIMARY selection with TEXT
 ///   --title TITLE      the window title (default "Kelvora drag source")
 namespace DragSourceContent {
 
@@ -26,6 +27,7 @@ struct Options
 {
     std::string title = "Kelvora drag source";
     std::vector<Entry> offered;
+    std::string selection;
     std::string error;
 };
 

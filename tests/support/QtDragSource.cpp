@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QClipboard>
 #include <QDrag>
 #include <QImage>
 #include <QMimeData>
@@ -79,6 +80,9 @@ int main(int argc, char **argv)
     window.resize(220, 160);
     window.move(40, 40);
     window.show();
+    if (!options.selection.empty())
+        QGuiApplication::clipboard()->setText(
+            QString::fromStdString(options.selection), QClipboard::Selection);
     QTimer::singleShot(0, &window, [&window] {
         std::printf("window %llu\n", static_cast<unsigned long long>(window.winId()));
         std::fflush(stdout);
