@@ -218,6 +218,39 @@ TEST(MimeReading, AbsentTypeIsNullAndOfferedEmptyTypeIsEmpty)
     EXPECT_EQ(pasteboard.propertyListForType(T::NSFilenamesPboardType), QVariant());
 }
 
+TEST(MimeReading, HostileBytesNeverCrash)
+{
+    const QStringList formats = {QStringLiteral("text/uri-list"),
+        QStringLiteral("x-special/gnome-copied-files"), QStringLiteral("text/x-moz-url"),
+        QStringLiteral("_NETSCAPE_URL"), QStringLiteral("text/plain;charset=utf-16"),
+        QStringLiteral("text/plain;charset=no-such-charset"), QStringLiteral("text/plain"),
+        QStringLiteral("text/html"), QStringLiteral("application/octet-stream"), QStringLiteral("image/png"),
+        QStringLiteral("application/x-color"), QStringLiteral("application/x-qt-image")};
+    QByteArray deepHtml;
+    for (int i = 0; i < 20000; ++i)
+        deepHtml += "<div><img src=";
+    const QList<QByteArray> inputs = {
+        QByteArray(),
+        QByteArray("\xFF\xFE", 2),
+        QByteArray("\xFF\xFEx", 3), // odd-length UTF-16
+        QByteArray("\0\0\0\0\0", 5),
+        QByteArray("file://\r\nfile:///\r\n:\r\n#\r\n%zz\r\nhttp://[::1\r\n"),
+        QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xff\xff\xff"), // a PNG header that lies
+        QByteArray("<meta charset=\"\"><meta charset=utf-16>\xC3"),
+        deepHtml,
+        QByteArray(1 << 20, '\n'),
+    };
+    for (const QString &format : formats) {
+        for (const QByteArray &bytes : inputs) {
+            ForeignMimeData mime({{format, bytes}});
+            HBMimePasteboard pasteboard(&mime);
+            for (const QString &type : pasteboard.types())
+                pasteboard.dataForType(type);
+            pasteboard.mimeData();
+        }
+    }
+}
+
 TEST(MimeTypes, TransferTypesAreRecognised)
 {
     for (const char *name : {"TARGETS", "MULTIPLE", "TIMESTAMP", "SAVE_TARGETS", "chromium/x-renderer-taint",
