@@ -441,7 +441,9 @@ QList<Entry> readTypes(const QMimeData &mime, QHash<QString, QByteArray> &cache)
     if (const auto picture = readPicture(reader))
         result.append({T::NSTIFFPboardType, *picture});
 
-    const QStringList urls = !uris.webUrls.isEmpty() ? uris.webUrls : links.urls;
+    // Qt presents a source's text/x-moz-url as text/uri-list, titles included as if they
+    // were URLs, so the link pairs are the better list when a source offers both.
+    const QStringList urls = !links.urls.isEmpty() ? links.urls : uris.webUrls;
     if (!urls.isEmpty())
         result.append({T::NSURLPboardType, PropertyList::xmlStringArray(urls)});
 
