@@ -38,8 +38,16 @@ HBObjectContext *defaultContext()
 } // namespace
 
 HBPasteboardHelper::HBPasteboardHelper()
-    : m_pasteboardLookup([](const QString &name) { return HBMimePasteboard::pasteboardWithName(name); })
-{ }
+{
+    setPasteboardLookup({});
+}
+
+void HBPasteboardHelper::setPasteboardLookup(PasteboardLookup lookup)
+{
+    if (!lookup)
+        lookup = [](const QString &name) { return HBMimePasteboard::pasteboardWithName(name); };
+    m_pasteboardLookup = std::move(lookup);
+}
 
 HBPasteboardHelper &HBPasteboardHelper::sharedHelper()
 {
@@ -114,7 +122,7 @@ std::pair<const Pasteboard *, QString> HBPasteboardHelper::chooseMainType(const 
         if (!type.isEmpty())
             return {pasteboard, type};
     }
-    const Pasteboard *fallback = m_pasteboardLookup ? m_pasteboardLookup(kFallbackPasteboard) : nullptr;
+    const Pasteboard *fallback = m_pasteboardLookup(kFallbackPasteboard);
     if (fallback) {
         const QString type = fallback->availableTypeFromArray(acceptedTypes());
         if (!type.isEmpty())

@@ -84,8 +84,9 @@ public:
     {
         m_promisedFilesHandler = std::move(handler);
     }
-    /// Default: HBMimePasteboard::pasteboardWithName, under which "itunes" names nothing.
-    void setPasteboardLookup(PasteboardLookup lookup) { m_pasteboardLookup = std::move(lookup); }
+    /// Default (also when given an empty function): HBMimePasteboard::pasteboardWithName,
+    /// under which "itunes" names nothing.
+    void setPasteboardLookup(PasteboardLookup lookup);
 
 private:
     HBPasteboardHelper();
