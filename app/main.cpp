@@ -1,11 +1,96 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "AppDelegate.h"
+#include "HBDBusClient.h"
+
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QWindow>
+
+#include <cstdio>
+
+namespace {
+
+void printError(const QString &message)
+{
+    std::fprintf(stderr, "kelvora: %s\n", qPrintable(message));
+}
+
+// Absolute paths of the arguments that name existing files; the others are reported.
+QStringList existingPaths(const QStringList &arguments)
+{
+    QStringList paths;
+    for (const QString &argument : arguments) {
+        const QFileInfo info(argument);
+        if (info.exists())
+            paths.append(info.absoluteFilePath());
+        else
+            printError(QStringLiteral("cannot add \"%1\": no such file or folder").arg(argument));
+    }
+    return paths;
+}
+
+int exitStatus(const HBDBusClient::Result &result)
+{
+    if (result.added)
+        return 0;
+    printError(result.message.isEmpty() ? QStringLiteral("the running Kelvora did not answer") : result.message);
+    return 1;
+}
+
+// For the start-up benchmark: ends the process when the first window is on screen.
+class FirstExposureProbe final : public QObject
+{
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *window = qobject_cast<QWindow *>(watched);
+        if (event->type() == QEvent::Expose && window && window->isExposed())
+            QCoreApplication::exit(0);
+        return false;
+    }
+};
+
+} // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Kelvora"));
     QApplication::setApplicationName(QStringLiteral("Kelvora"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Kelvora"));
     QApplication::setApplicationVersion(QStringLiteral(KELVORA_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("com.norvale.Kelvora"));
+    // The shelf and its helpers live on without a normal window.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("A shelf at the screen edge that keeps what you drag onto it."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Files to add to the shelf."),
+                                 QStringLiteral("[FILE…]"));
+    parser.process(app);
+
+    const QStringList arguments = parser.positionalArguments();
+    const QStringList paths = existingPaths(arguments);
+    if (!arguments.isEmpty() && paths.isEmpty())
+        return 1;
+
+    AppDelegate delegate;
+    if (!delegate.claimSingleInstance() && HBDBusClient::instanceIsRunning()) {
+        if (paths.isEmpty())
+            return 0;
+        return exitStatus(HBDBusClient::addFiles(paths));
+    }
+
+    FirstExposureProbe probe;
+    if (qEnvironmentVariableIsSet("KELVORA_EXIT_WHEN_SHOWN"))
+        app.installEventFilter(&probe);
+
+    delegate.applicationDidFinishLaunching();
+    if (!paths.isEmpty())
+        delegate.openFiles(paths);
     return QApplication::exec();
 }

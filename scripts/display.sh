@@ -14,7 +14,7 @@ for _ in $(seq 100); do
 done
 DISPLAY=":$n" openbox --sm-disable >/tmp/kelvora-openbox-$n.log 2>&1 &
 for _ in $(seq 100); do
-  DISPLAY=":$n" xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  DISPLAY=":$n" xprop -root _NET_SUPPORTING_WM_CHECK _NET_SUPPORTED 2>/dev/null | grep -q '_NET_SUPPORTED(ATOM)' && break
   sleep 0.1
 done
 echo "export DISPLAY=:$n KELVORA_XVFB_PID=$xvfb"

@@ -24,4 +24,12 @@ bool writeFile(const QString &path, const QByteArray &bytes);
 /// The bytes of a file; a null QByteArray when it can't be read.
 QByteArray readFile(const QString &path);
 
+/// Starts a D-Bus session bus of this test process's own and points
+/// DBUS_SESSION_BUS_ADDRESS at it; call before the first use of the session bus.
+/// False when dbus-daemon can't be started. The bus ends with the process.
+bool startPrivateSessionBus();
+
+/// Path of a program built by the project (e.g. "kelvora"), from the build's bin/ folder.
+QString builtProgram(const QString &name);
+
 } // namespace TestSupport
