@@ -2,6 +2,7 @@
 #include "AppDelegate.h"
 
 #include "HBDBusService.h"
+#include "HBDockWindowController.h"
 #include "HBNotificationCenter.h"
 #include "HBNotifications.h"
 #include "HBObjectContext.h"
@@ -42,6 +43,7 @@ AppDelegate::AppDelegate(QObject *parent)
 {
     HBDBusService::Handlers handlers;
     handlers.addFiles = [this](const QStringList &paths) { return openFiles(paths); };
+    handlers.toggle = [this] { toggleShelf(); };
     m_dbusService = std::make_unique<HBDBusService>(std::move(handlers));
 }
 
@@ -61,6 +63,10 @@ void AppDelegate::applicationDidFinishLaunching()
     showHideDockIcon();
     addNVCNotificationObservers();
     addNotificationObservers();
+
+    // The shelf's own set-up loads the list and shows it when it holds items.
+    if (!m_dockWindowController)
+        m_dockWindowController = HBDockWindowController::controller();
 
     NVCConfig config;
     config.showsRunAtLoginButton = true;
@@ -108,6 +114,12 @@ bool AppDelegate::openFiles(const QStringList &paths)
         return false;
     }
     return addItemsWithArray(paths);
+}
+
+void AppDelegate::toggleShelf()
+{
+    if (m_dockWindowController)
+        m_dockWindowController->handleHotKeyEvent();
 }
 
 void AppDelegate::showHideDockIcon()

@@ -8,6 +8,7 @@
 #include <memory>
 
 class HBDBusService;
+class HBDockWindowController;
 
 /// The program's first object: it runs the launch sequence, wires the subsystems
 /// together and turns files handed over from outside into items. Main thread only.
@@ -35,6 +36,11 @@ public:
     /// Makes one item of the paths, saves it and announces it; beeps when none results.
     bool addItemsWithArray(const QStringList &paths);
 
+    /// The shelf; created by the launch sequence.
+    HBDockWindowController *dockWindowController() const { return m_dockWindowController.get(); }
+    /// Shows or hides the shelf as the global hot key does.
+    void toggleShelf();
+
     /// Whether the launch presentation has run.
     bool didShow() const { return m_didShow; }
 
@@ -56,6 +62,7 @@ private:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     std::unique_ptr<HBDBusService> m_dbusService;
+    std::unique_ptr<HBDockWindowController> m_dockWindowController;
     MessagePresenter m_presentMessage;
     bool m_didShow = false;
 };

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppDelegate.h"
 #include "HBDBusClient.h"
+#include "HBWorkspace.h"
+#include "x11/HBWorkspaceFactory.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -69,6 +72,9 @@ int main(int argc, char **argv)
         QStringLiteral("A shelf at the screen edge that keeps what you drag onto it."));
     parser.addHelpOption();
     parser.addVersionOption();
+    const QCommandLineOption toggleOption(QStringLiteral("toggle"),
+                                          QStringLiteral("Show or hide the shelf, as the global hot key does."));
+    parser.addOption(toggleOption);
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Files to add to the shelf."),
                                  QStringLiteral("[FILE…]"));
     parser.process(app);
@@ -80,10 +86,15 @@ int main(int argc, char **argv)
 
     AppDelegate delegate;
     if (!delegate.claimSingleInstance() && HBDBusClient::instanceIsRunning()) {
-        if (paths.isEmpty())
-            return 0;
-        return exitStatus(HBDBusClient::addFiles(paths));
+        int status = 0;
+        if (parser.isSet(toggleOption))
+            status = HBDBusClient::toggle().delivered ? 0 : exitStatus({});
+        if (!paths.isEmpty())
+            status = std::max(status, exitStatus(HBDBusClient::addFiles(paths)));
+        return status;
     }
+
+    HBWorkspace::setSharedWorkspace(HBWorkspaceFactory::create(&app));
 
     FirstExposureProbe probe;
     if (qEnvironmentVariableIsSet("KELVORA_EXIT_WHEN_SHOWN"))
@@ -92,5 +103,7 @@ int main(int argc, char **argv)
     delegate.applicationDidFinishLaunching();
     if (!paths.isEmpty())
         delegate.openFiles(paths);
+    if (parser.isSet(toggleOption))
+        delegate.toggleShelf();
     return QApplication::exec();
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PropertyList.h"
 
+#include "PropertyListGuard.h"
+
 #include <QDateTime>
 
 #include <plist/plist.h>
@@ -55,10 +57,18 @@ QVariant toVariant(plist_t node, int depth)
         plist_get_real_val(node, &value);
         return value;
     }
-    case PLIST_STRING:
+    case PLIST_STRING: {
+        // By pointer and length: libplist's copying getter asserts (aborting the process)
+        // when a string holds a NUL character.
+        uint64_t length = 0;
+        const char *value = plist_get_string_ptr(node, &length);
+        if (!value || length > uint64_t(std::numeric_limits<qsizetype>::max()))
+            return QString();
+        return QString::fromUtf8(value, qsizetype(length));
+    }
     case PLIST_KEY: {
         char *raw = nullptr;
-        plist_get_string_val(node, &raw);
+        plist_get_key_val(node, &raw);
         CString value(raw);
         return value ? QString::fromUtf8(value.get()) : QString();
     }
@@ -174,6 +184,8 @@ namespace PropertyList {
 QVariant fromData(const QByteArray &data)
 {
     if (data.isEmpty() || data.size() > std::numeric_limits<int32_t>::max())
+        return {};
+    if (!PropertyListGuard::withinLimits(data))
         return {};
     plist_t root = nullptr;
     plist_from_memory(data.constData(), uint32_t(data.size()), &root);
