@@ -3,10 +3,12 @@
 
 #include "HBDBusService.h"
 #include "HBDockWindowController.h"
+#include "HBFileManager.h"
 #include "HBNotificationCenter.h"
 #include "HBNotifications.h"
 #include "HBObjectContext.h"
 #include "HBObjectStore.h"
+#include "HBPasteboardHelper.h"
 #include "HBUserDefaults.h"
 #include "NVCore.h"
 #include "PasteboardItem.h"
@@ -43,7 +45,14 @@ AppDelegate::AppDelegate(QObject *parent)
 {
     HBDBusService::Handlers handlers;
     handlers.addFiles = [this](const QStringList &paths) { return openFiles(paths); };
+    handlers.addClipboard = [this] { return addFromPasteboard(QClipboard::Clipboard); };
+    handlers.addSelection = [this] { return addFromPasteboard(QClipboard::Selection); };
     handlers.toggle = [this] { toggleShelf(); };
+
+    // Every item the intake makes gets its files written or recorded by the file manager.
+    HBPasteboardHelper::sharedHelper().setFileMaker([](PasteboardItem *item, const Pasteboard *pasteboard) {
+        HBFileManager::sharedManager().makeFileForItemIfNeeded(item, pasteboard);
+    });
     m_dbusService = std::make_unique<HBDBusService>(std::move(handlers));
 }
 
@@ -104,7 +113,20 @@ bool AppDelegate::addItemsWithArray(const QStringList &paths)
         return false;
     }
     HBNotificationCenter::defaultCenter()->post(HBNotifications::DidAddItem, item);
+    HBFileManager::sharedManager().makeFileForItemIfNeeded(item);
     return true;
+}
+
+bool AppDelegate::addFromPasteboard(QClipboard::Mode mode)
+{
+    // Like the shelf's own drops, but from outside the list: the shelf learns of the item
+    // before it is saved, through "HB.didAddItem".
+    const bool added = HBPasteboardHelper::sharedHelper().addFromClipboard(mode, [](PasteboardItem *item) {
+        HBNotificationCenter::defaultCenter()->post(HBNotifications::DidAddItem, item);
+    });
+    if (!added)
+        QApplication::beep();
+    return added;
 }
 
 bool AppDelegate::openFiles(const QStringList &paths)

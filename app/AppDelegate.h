@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QClipboard>
 #include <QObject>
 #include <QStringList>
 
@@ -35,6 +36,10 @@ public:
     bool openFiles(const QStringList &paths);
     /// Makes one item of the paths, saves it and announces it; beeps when none results.
     bool addItemsWithArray(const QStringList &paths);
+
+    /// Adds the clipboard or the primary selection (the text or files just selected
+    /// anywhere) as an item; false, with a beep, when nothing could be added.
+    bool addFromPasteboard(QClipboard::Mode mode);
 
     /// The shelf; created by the launch sequence.
     HBDockWindowController *dockWindowController() const { return m_dockWindowController.get(); }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppDelegate.h"
 #include "HBDBusClient.h"
+#include "HBDBusService.h"
 #include "HBWorkspace.h"
 #include "x11/HBWorkspaceFactory.h"
 
@@ -74,7 +75,11 @@ int main(int argc, char **argv)
     parser.addVersionOption();
     const QCommandLineOption toggleOption(QStringLiteral("toggle"),
                                           QStringLiteral("Show or hide the shelf, as the global hot key does."));
-    parser.addOption(toggleOption);
+    const QCommandLineOption clipboardOption(QStringLiteral("add-clipboard"),
+                                             QStringLiteral("Add what the clipboard holds to the shelf."));
+    const QCommandLineOption selectionOption(
+        QStringLiteral("add-selection"), QStringLiteral("Add the text or files just selected anywhere (the primary selection)."));
+    parser.addOptions({toggleOption, clipboardOption, selectionOption});
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Files to add to the shelf."),
                                  QStringLiteral("[FILE…]"));
     parser.process(app);
@@ -91,6 +96,10 @@ int main(int argc, char **argv)
             status = HBDBusClient::toggle().delivered ? 0 : exitStatus({});
         if (!paths.isEmpty())
             status = std::max(status, exitStatus(HBDBusClient::addFiles(paths)));
+        if (parser.isSet(clipboardOption))
+            status = std::max(status, exitStatus(HBDBusClient::addClipboard()));
+        if (parser.isSet(selectionOption))
+            status = std::max(status, exitStatus(HBDBusClient::addSelection()));
         return status;
     }
 
@@ -103,6 +112,10 @@ int main(int argc, char **argv)
     delegate.applicationDidFinishLaunching();
     if (!paths.isEmpty())
         delegate.openFiles(paths);
+    if (parser.isSet(clipboardOption) && !delegate.addFromPasteboard(QClipboard::Clipboard))
+        printError(HBDBusService::couldNotAddText());
+    if (parser.isSet(selectionOption) && !delegate.addFromPasteboard(QClipboard::Selection))
+        printError(HBDBusService::couldNotAddText());
     if (parser.isSet(toggleOption))
         delegate.toggleShelf();
     return QApplication::exec();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HBDockWindowController.h"
 
+#include "HBFileManager.h"
+
 #include "HBAppExceptionManager.h"
 #include "HBDraggingTableView.h"
 #include "HBNoInteractionImageView.h"
@@ -253,7 +255,7 @@ void HBDockWindowController::registerDropTypes()
 
 void HBDockWindowController::cleanupStorageFolder()
 {
-    // The storage folder is cleaned here once the file manager exists.
+    HBFileManager::sharedManager().cleanup();
 }
 
 void HBDockWindowController::closePreviewPopover()

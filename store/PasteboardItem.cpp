@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PasteboardItem.h"
 
+#include "HBNotificationCenter.h"
+#include "HBNotifications.h"
 #include "HBObjectContext.h"
 #include "HBObjectStore.h"
 #include "HBPaths.h"
@@ -340,6 +342,13 @@ void PasteboardItem::generatePreviewForTitleType(const QString &type, const QByt
 void PasteboardItem::generateIconShouldSave(bool shouldSave)
 {
     Q_UNUSED(shouldSave);
+}
+
+void PasteboardItem::updateIconWithURL(const QUrl &url)
+{
+    Q_UNUSED(url);
+    m_iconIsPending = false;
+    HBNotificationCenter::defaultCenter()->post(HBNotifications::IconChanged, this);
 }
 
 void PasteboardItem::awakeFromFetch()

@@ -108,6 +108,11 @@ public:
     /// it as the thumbnail. The picture rules are not in place yet: it leaves the picture as
     /// it is, so the shelf shows the type icon of the title.
     void generateIconShouldSave(bool shouldSave);
+    /// The item's real content has arrived as the file at `url`: replaces the picture with a
+    /// thumbnail of that file, clears iconIsPending and posts "HB.icon.changed". Main thread
+    /// (the thumbnail itself is to be made off it). The thumbnail renderer is not in place
+    /// yet: the picture stays as it is.
+    void updateIconWithURL(const QUrl &url);
 
 protected:
     void awakeFromFetch() override;
