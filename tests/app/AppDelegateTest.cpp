@@ -13,6 +13,8 @@
 #include "PropertyList.h"
 #include "TestSupport.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -116,4 +118,24 @@ TEST_F(AppDelegateTest, RunAtLoginFromTheWelcomeFrameworkTravelsBackThroughTheSe
 
     HBUserDefaults::standardUserDefaults().setStartAtLogin(false);
     EXPECT_FALSE(core.config().appRunsAtLogin);
+}
+
+TEST_F(AppDelegateTest, TheClipboardBecomesAnAnnouncedItem)
+{
+    delegate.applicationDidFinishLaunching();
+    QSignalSpy posted(HBNotificationCenter::defaultCenter(), &HBNotificationCenter::posted);
+
+    QGuiApplication::clipboard()->clear();
+    EXPECT_FALSE(delegate.addFromPasteboard(QClipboard::Clipboard));
+    EXPECT_EQ(HBObjectStore::shared()->defaultContext()->countItems(), 0);
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("  Hello\nworld  "));
+    ASSERT_TRUE(delegate.addFromPasteboard(QClipboard::Clipboard));
+    const QList<PasteboardItem *> items = HBObjectStore::shared()->defaultContext()->fetchItems();
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(items.first()->title(), QStringLiteral("Helloworld"));
+    EXPECT_TRUE(std::any_of(posted.cbegin(), posted.cend(), [&](const QList<QVariant> &arguments) {
+        return arguments.at(0).toString() == HBNotifications::DidAddItem
+            && arguments.at(1).value<QObject *>() == items.first();
+    }));
 }
