@@ -54,12 +54,9 @@ void PasteboardFile::setIsAlias(bool isAlias)
 
 PasteboardItem *PasteboardFile::item() const
 {
-    if (!m_itemResolved) {
-        m_item = qobject_cast<PasteboardItem *>(relatedObject(HBEntity::Item, m_itemId));
-        m_itemResolved = true;
-        m_itemId = 0;
-    }
-    return m_item;
+    return m_item.get([this](qint64 rowId) {
+        return qobject_cast<PasteboardItem *>(relatedObject(HBEntity::Item, rowId));
+    });
 }
 
 void PasteboardFile::setItem(PasteboardItem *item)
@@ -72,7 +69,7 @@ void PasteboardFile::setItem(PasteboardItem *item)
         return;
     }
     willChangeField(ItemField);
-    m_item = item;
+    m_item.set(item);
     if (old)
         old->childRemoved(this);
     if (item) {
@@ -99,9 +96,7 @@ QVariant PasteboardFile::primitiveValue(int field) const
     case IsAliasField:
         return QVariant::fromValue<qint64>(m_isAlias ? 1 : 0);
     case ItemField:
-        if (!m_itemResolved)
-            return QVariant::fromValue<qint64>(m_itemId);
-        return m_item ? QVariant::fromValue<qint64>(m_item->objectID().rowId) : QVariant();
+        return m_item.storedValue();
     }
     return {};
 }
@@ -122,14 +117,12 @@ void PasteboardFile::setPrimitiveValue(int field, const QVariant &value)
         m_isAlias = !value.isNull() && value.toLongLong() != 0;
         break;
     case ItemField:
-        m_item = nullptr;
-        m_itemId = value.isNull() ? 0 : value.toLongLong();
-        m_itemResolved = m_itemId == 0;
+        m_item.setStoredValue(value);
         break;
     }
 }
 
 HBManagedObject *PasteboardFile::relatedObjectForField(int field) const
 {
-    return field == ItemField && m_itemResolved ? m_item : nullptr;
+    return field == ItemField ? m_item.inMemory() : nullptr;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "HBFetchRequest.h"
+#include "HBItemLink.h"
 #include "HBManagedObject.h"
 
 #include <QByteArray>
@@ -57,7 +58,5 @@ private:
     bool m_isRemovable = true;
     bool m_isAlias = false;
     bool m_listenerAdded = false;
-    mutable PasteboardItem *m_item = nullptr;
-    mutable qint64 m_itemId = 0;
-    mutable bool m_itemResolved = true;
+    mutable HBItemLink m_item;
 };

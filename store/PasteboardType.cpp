@@ -38,12 +38,9 @@ void PasteboardType::setType(const QString &type)
 
 PasteboardItem *PasteboardType::item() const
 {
-    if (!m_itemResolved) {
-        m_item = qobject_cast<PasteboardItem *>(relatedObject(HBEntity::Item, m_itemId));
-        m_itemResolved = true;
-        m_itemId = 0;
-    }
-    return m_item;
+    return m_item.get([this](qint64 rowId) {
+        return qobject_cast<PasteboardItem *>(relatedObject(HBEntity::Item, rowId));
+    });
 }
 
 void PasteboardType::setItem(PasteboardItem *item)
@@ -56,7 +53,7 @@ void PasteboardType::setItem(PasteboardItem *item)
         return;
     }
     willChangeField(ItemField);
-    m_item = item;
+    m_item.set(item);
     if (old)
         old->childRemoved(this);
     if (item) {
@@ -87,9 +84,7 @@ QVariant PasteboardType::primitiveValue(int field) const
     case TypeField:
         return m_type.isNull() ? QVariant() : QVariant(m_type);
     case ItemField:
-        if (!m_itemResolved)
-            return QVariant::fromValue<qint64>(m_itemId);
-        return m_item ? QVariant::fromValue<qint64>(m_item->objectID().rowId) : QVariant();
+        return m_item.storedValue();
     }
     return {};
 }
@@ -104,14 +99,12 @@ void PasteboardType::setPrimitiveValue(int field, const QVariant &value)
         m_type = value.toString();
         break;
     case ItemField:
-        m_item = nullptr;
-        m_itemId = value.isNull() ? 0 : value.toLongLong();
-        m_itemResolved = m_itemId == 0;
+        m_item.setStoredValue(value);
         break;
     }
 }
 
 HBManagedObject *PasteboardType::relatedObjectForField(int field) const
 {
-    return field == ItemField && m_itemResolved ? m_item : nullptr;
+    return field == ItemField ? m_item.inMemory() : nullptr;
 }

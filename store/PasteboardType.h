@@ -2,6 +2,7 @@
 #pragma once
 
 #include "HBFetchRequest.h"
+#include "HBItemLink.h"
 #include "HBManagedObject.h"
 
 #include <QByteArray>
@@ -51,8 +52,5 @@ private:
 
     QByteArray m_data;
     QString m_type;
-    // The owner is held as a row id until first asked for.
-    mutable PasteboardItem *m_item = nullptr;
-    mutable qint64 m_itemId = 0;
-    mutable bool m_itemResolved = true;
+    mutable HBItemLink m_item;
 };
