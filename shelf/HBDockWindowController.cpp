@@ -4,6 +4,8 @@
 #include "HBFileManager.h"
 
 #include "HBAppExceptionManager.h"
+#include "HBDragPasteboard.h"
+#include "HBDragSelection.h"
 #include "HBDraggingTableView.h"
 #include "HBNoInteractionImageView.h"
 #include "HBNotificationCenter.h"
@@ -11,6 +13,7 @@
 #include "HBObjectContext.h"
 #include "HBObjectStore.h"
 #include "HBPanel.h"
+#include "HBPasteboardHelper.h"
 #include "HBRoundedCornersScrollView.h"
 #include "HBShelfItemModel.h"
 #include "HBUserDefaults.h"
@@ -32,6 +35,7 @@
 #include <QGraphicsOpacityEffect>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QScrollBar>
 #include <QVariantAnimation>
@@ -231,14 +235,19 @@ void HBDockWindowController::addEventListener()
 
 void HBDockWindowController::installEventMonitors()
 {
-    // Drag detection's global and local input monitors are installed here (they set
-    // isDragging and show the shelf by the setting draggingBehavior).
+    connect(inputMonitor(), &HBInputMonitor::globalEvent, this, &HBDockWindowController::handleEvent);
+    // The local monitor: releases over this program's own windows.
+    QCoreApplication::instance()->installEventFilter(this);
+    // Whatever owns the drag selection now is an earlier drag, never a new one.
+    m_lastDragChangeCount = HBDragSelection::sharedSelection()->changeCount();
 }
 
 void HBDockWindowController::makeTrackingArea()
 {
-    // Pointer tracking over the shelf (a drag entering shows the overlay, leaving removes
-    // it) belongs to drag detection and is installed here.
+    // Entering and leaving the shelf with the pointer (or with a drag, whose events reach
+    // the drop targets) is followed from the window's events.
+    if (m_panel)
+        m_panel->installEventFilter(this);
 }
 
 void HBDockWindowController::updateDragOperation()
@@ -261,6 +270,16 @@ void HBDockWindowController::cleanupStorageFolder()
 void HBDockWindowController::closePreviewPopover()
 {
     // The preview popover, once it exists, closes here.
+}
+
+bool HBDockWindowController::isPreviewPopoverShown() const
+{
+    return false;
+}
+
+HBInputMonitor *HBDockWindowController::inputMonitor() const
+{
+    return HBInputMonitor::sharedMonitor();
 }
 
 void HBDockWindowController::setWorkspace(HBWorkspace *workspace)
@@ -540,8 +559,27 @@ void HBDockWindowController::layoutContentView()
 
 bool HBDockWindowController::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_contentView && event->type() == QEvent::Resize)
-        layoutContentView();
+    switch (event->type()) {
+    case QEvent::Resize:
+        if (watched == m_contentView)
+            layoutContentView();
+        break;
+    case QEvent::MouseButtonRelease:
+        // Seen once per release, at the window it goes to.
+        if (watched->isWindowType() && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+            handleLocalEvent(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+        break;
+    case QEvent::Enter:
+        if (watched == m_panel)
+            mouseEntered();
+        break;
+    case QEvent::Leave:
+        if (watched == m_panel)
+            mouseExited();
+        break;
+    default:
+        break;
+    }
     return NVWindowController::eventFilter(watched, event);
 }
 
@@ -730,6 +768,158 @@ void HBDockWindowController::actuallyAnimateArrow()
 bool HBDockWindowController::pointIsInWindow(const QPoint &point) const
 {
     return m_panel && m_panel->frameGeometry().contains(point);
+}
+
+// ---- Drag detection ----
+
+void HBDockWindowController::handleEvent(const HBInputEvent &event)
+{
+    switch (event.type) {
+    case HBInputEvent::LeftMouseDown:
+        m_dragStartPoint = inputMonitor()->mouseLocation();
+        return;
+    case HBInputEvent::LeftMouseDragged: {
+        const double distance = mouseDragDistance();
+        if (m_needsMousePositionUpdates)
+            mousePositionUpdated();
+        if (distance < dragThreshold || m_isDragging)
+            return;
+        // Drags out of the shelf are this program's own; they never show anything.
+        const HBDragSelection *selection = HBDragSelection::sharedSelection();
+        if (selection->isOwnDrag())
+            return;
+        // The selection still held by the previous drag: a window or a text selection is
+        // being dragged, not content.
+        const HBDragPasteboard pasteboard(selection);
+        if (pasteboard.changeCount() == m_lastDragChangeCount)
+            return;
+        // A source that does not tell its types may offer anything; the drop decides.
+        if (pasteboard.typesKnown()
+            && !HBPasteboardHelper::sharedHelper().pasteboardHasDroppableItems(&pasteboard))
+            return;
+        m_isDragging = true;
+        QMetaObject::invokeMethod(
+            this, &HBDockWindowController::showWindowForDraggingBehavior, Qt::QueuedConnection);
+        return;
+    }
+    case HBInputEvent::KeyUp:
+        if (event.keyCode != HBInputEvent::escapeKeyCode)
+            return;
+        [[fallthrough]];
+    case HBInputEvent::LeftMouseUp:
+        if (isPreviewPopoverShown() && !pointIsInWindow(event.location))
+            closePreviewPopover();
+        m_needsMousePositionUpdates = false;
+        m_isDragging = false;
+        QTimer::singleShot(dragEndDelay, this, &HBDockWindowController::reevaluateAfterDrag);
+        m_lastDragChangeCount = HBDragSelection::sharedSelection()->changeCount();
+        return;
+    case HBInputEvent::FlagsChanged:
+        return;
+    }
+}
+
+void HBDockWindowController::handleLocalEvent(const QPoint &screenLocation)
+{
+    if (isPreviewPopoverShown() && pointIsInWindow(screenLocation))
+        closePreviewPopover();
+}
+
+double HBDockWindowController::mouseDragDistance() const
+{
+    const QPointF delta = QPointF(inputMonitor()->mouseLocation() - m_dragStartPoint);
+    return std::hypot(delta.x(), delta.y());
+}
+
+void HBDockWindowController::mousePositionUpdated()
+{
+    showWindowForScreenEdgePosition();
+}
+
+void HBDockWindowController::showWindowForDraggingBehavior()
+{
+    if (!defaults().automaticallyShowWindow() || !shouldTriggerWindowShowForCurrentApp())
+        return;
+    switch (defaults().draggingBehavior()) {
+    case 0:
+        actuallyShowWindow();
+        showOverlay();
+        break;
+    case 2:
+        showWindowForScreenEdgePosition();
+        break;
+    default:
+        break;
+    }
+}
+
+bool HBDockWindowController::shouldTriggerWindowShowForCurrentApp() const
+{
+    const HBAppExceptionManager &exceptions = HBAppExceptionManager::sharedManager();
+    if (exceptions.apps().isEmpty())
+        return true;
+    const HBWorkspace *workspace = m_workspace ? m_workspace.data() : HBWorkspace::sharedWorkspace();
+    return exceptions.allowsAutomaticShowing(workspace->frontmostApplication().bundleIdentifier);
+}
+
+QRect HBDockWindowController::currentShelfFrame() const
+{
+    if (!m_panel)
+        return {};
+    QRect frame = m_panel->geometry();
+    if (m_panel->isVisible())
+        return frame;
+    // A hidden shelf keeps its last frame; its side follows the current position.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1440, 900);
+    frame.moveLeft(isLeftPosition(defaults().windowPosition()) ? area.left()
+                                                               : area.left() + area.width() - frame.width());
+    return frame;
+}
+
+void HBDockWindowController::showWindowForScreenEdgePosition()
+{
+    m_needsMousePositionUpdates = true;
+    const int px = inputMonitor()->mouseLocation().x();
+    const QRect frame = currentShelfFrame();
+    // Edges as coordinates between pixels: the right edge is x + width.
+    const bool near = isLeftPosition(defaults().windowPosition())
+        ? px <= frame.x() + frame.width() + screenEdgeDistance
+        : px >= frame.x() - screenEdgeDistance;
+    if (near)
+        actuallyShowWindowAnimated(true);
+    else
+        hideWindowForActiveAppIfNeeded(false);
+}
+
+void HBDockWindowController::mouseEntered()
+{
+    if (inputMonitor()->pressedMouseButtons() == Qt::NoButton)
+        return;
+    m_dragOverShelf = true;
+    showOverlay();
+}
+
+void HBDockWindowController::mouseExited()
+{
+    m_dragOverShelf = false;
+    resetArrow();
+    if (!m_model->isEmpty() && !m_isDragging)
+        removeOverlayAnimated(true);
+    if (m_reevaluateWhenDragLeaves) {
+        m_reevaluateWhenDragLeaves = false;
+        reevaluateAfterDrag();
+    }
+}
+
+void HBDockWindowController::reevaluateAfterDrag()
+{
+    // A drop can arrive after the release that ended its drag; the shelf stays for it.
+    if (m_dragOverShelf) {
+        m_reevaluateWhenDragLeaves = true;
+        return;
+    }
+    hideWindowForActiveAppIfNeeded(true);
 }
 
 // ---- Menus ----

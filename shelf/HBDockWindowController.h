@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "HBInputMonitor.h"
 #include "NVWindowController.h"
 
 #include <QList>
@@ -147,6 +148,38 @@ public:
     /// Whether a point in screen coordinates lies inside the shelf window's frame.
     bool pointIsInWindow(const QPoint &point) const;
 
+    // ---- Drag detection ----
+
+    /// Pointer travel, in points, after which a press in another application counts as a drag.
+    static constexpr double dragThreshold = 20;
+    /// With draggingBehavior 2, how near (in points beyond its inner edge) the pointer must
+    /// come to the shelf's screen edge for the shelf to show.
+    static constexpr int screenEdgeDistance = 150;
+    /// Delay of the re-evaluation after the mouse button is released, in milliseconds.
+    static constexpr int dragEndDelay = 200;
+
+    /// The global monitor's handler: input that went to another application.
+    void handleEvent(const HBInputEvent &event);
+    /// The local monitor's handler: the left button was released over one of this program's
+    /// windows at `screenLocation`.
+    void handleLocalEvent(const QPoint &screenLocation);
+    /// Straight-line distance of the pointer from where the left button went down.
+    double mouseDragDistance() const;
+    /// A drag event while the screen-edge rule follows the pointer.
+    void mousePositionUpdated();
+    /// What a detected drag shows, by the setting draggingBehavior.
+    void showWindowForDraggingBehavior();
+    /// Whether the exception list lets a drag in the frontmost application show anything.
+    bool shouldTriggerWindowShowForCurrentApp() const;
+    /// Shows the shelf while the pointer is near the shelf's screen edge.
+    void showWindowForScreenEdgePosition();
+    bool needsMousePositionUpdates() const { return m_needsMousePositionUpdates; }
+    QPoint dragStartPoint() const { return m_dragStartPoint; }
+    /// Pointer tracking over the shelf: with a button held (a drag coming in) the overlay
+    /// shows; leaving a shelf with items outside a detected drag removes it.
+    void mouseEntered();
+    void mouseExited();
+
     // ---- Menus and buttons ----
 
     /// The settings menu (settings button; also the tray icon's menu).
@@ -188,6 +221,12 @@ private:
     void registerDropTypes();
     void cleanupStorageFolder();
     void closePreviewPopover();
+    bool isPreviewPopoverShown() const;
+    HBInputMonitor *inputMonitor() const;
+    /// Where the shelf is or would be laid out now (its frame when shown).
+    QRect currentShelfFrame() const;
+    /// The re-evaluation after a drag: waits while a drag over the shelf may still drop.
+    void reevaluateAfterDrag();
     void makeMenus();
     void layoutContentView();
     void updateOverlayArtwork();
@@ -231,6 +270,14 @@ private:
     /// back to normal.
     QRect m_originalTableFrame;
     bool m_isDragging = false;
+    QPoint m_dragStartPoint;
+    bool m_needsMousePositionUpdates = false;
+    /// The drag selection's change count at the last release: a drag with this count is
+    /// the previous one, still owning the selection.
+    qint64 m_lastDragChangeCount = 0;
+    /// A drag is over the shelf window; its drop may come after the button release.
+    bool m_dragOverShelf = false;
+    bool m_reevaluateWhenDragLeaves = false;
     bool m_overlayShown = false;
     /// The list covers the options bar (the overlay finished fading in).
     bool m_listCoversOptions = false;
