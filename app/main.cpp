@@ -2,7 +2,11 @@
 #include "AppDelegate.h"
 #include "HBDBusClient.h"
 #include "HBDBusService.h"
+#include "HBDragSelection.h"
+#include "HBInputMonitor.h"
 #include "HBWorkspace.h"
+#include "x11/HBDragSelectionFactory.h"
+#include "x11/HBInputMonitorFactory.h"
 #include "x11/HBWorkspaceFactory.h"
 
 #include <QApplication>
@@ -104,6 +108,9 @@ int main(int argc, char **argv)
     }
 
     HBWorkspace::setSharedWorkspace(HBWorkspaceFactory::create(&app));
+    // The shelf follows drags anywhere on the screen through these two.
+    HBInputMonitor::setSharedMonitor(HBInputMonitorFactory::create(&app));
+    HBDragSelection::setSharedSelection(HBDragSelectionFactory::create(&app));
 
     FirstExposureProbe probe;
     if (qEnvironmentVariableIsSet("KELVORA_EXIT_WHEN_SHOWN"))

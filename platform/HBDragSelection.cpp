@@ -1,17 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HBDragSelection.h"
 
+#include "HBNullDragSelection.h"
+
 #include <QPointer>
 
 namespace {
-
-class HBNullDragSelection final : public HBDragSelection
-{
-public:
-    qint64 changeCount() const override { return 0; }
-    bool isOwnDrag() const override { return false; }
-    std::optional<QStringList> offeredTypes() const override { return QStringList(); }
-};
 
 QPointer<HBDragSelection> &installedSelection()
 {

@@ -15,6 +15,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   xvfb xauth openbox xdotool x11-utils imagemagick dbus dbus-x11
   libgtk-3-dev
+  libxcb-xtest0-dev
   fonts-dejavu-core
 )
 

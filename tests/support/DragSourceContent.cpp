@@ -45,10 +45,13 @@ std::string imgFragment(const std::string &url)
 Options parse(int argc, char **argv, const std::string &png)
 {
     Options options;
+    std::vector<Entry> *offered = &options.offered;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : std::string(); };
-        if (arg == "--title") {
+        if (arg == "--next") {
+            offered = &options.offeredLater;
+        } else if (arg == "--title") {
             options.title = next();
         } else if (arg == "--select") {
             options.selection = next();
@@ -56,29 +59,28 @@ Options parse(int argc, char **argv, const std::string &png)
             std::string list;
             while (i + 1 < argc && std::strncmp(argv[i + 1], "--", 2) != 0)
                 list += fileUri(argv[++i]) + "\r\n";
-            options.offered.push_back({"text/uri-list", list});
+            offered->push_back({"text/uri-list", list});
         } else if (arg == "--text") {
             const std::string text = next();
-            options.offered.push_back({"text/plain;charset=utf-8", text});
-            options.offered.push_back({"UTF8_STRING", text});
-            options.offered.push_back({"text/plain", text});
+            offered->push_back({"text/plain;charset=utf-8", text});
+            offered->push_back({"UTF8_STRING", text});
+            offered->push_back({"text/plain", text});
         } else if (arg == "--link") {
             const std::string url = next();
             const std::string title = next();
-            options.offered.push_back({"text/x-moz-url", utf16leWithoutBomFromAscii(url + "\n" + title)});
-            options.offered.push_back({"_NETSCAPE_URL", url + "\n" + title});
-            options.offered.push_back({"text/plain", url});
-            options.offered.push_back({"text/html", "<a href=\"" + url + "\">" + title + "</a>"});
+            offered->push_back({"text/x-moz-url", utf16leWithoutBomFromAscii(url + "\n" + title)});
+            offered->push_back({"_NETSCAPE_URL", url + "\n" + title});
+            offered->push_back({"text/plain", url});
+            offered->push_back({"text/html", "<a href=\"" + url + "\">" + title + "</a>"});
         } else if (arg == "--picture-chromium") {
             const std::string html = "<meta charset='utf-8'>" + imgFragment(next());
-            options.offered.push_back(
-                {"text/html", std::string("\xFF\xFE", 2) + utf16leWithoutBomFromAscii(html)});
-            options.offered.push_back({"application/octet-stream", png});
+            offered->push_back({"text/html", std::string("\xFF\xFE", 2) + utf16leWithoutBomFromAscii(html)});
+            offered->push_back({"application/octet-stream", png});
         } else if (arg == "--picture-firefox") {
             const std::string url = next();
-            options.offered.push_back({"image/png", png});
-            options.offered.push_back({"text/uri-list", url + "\r\n"});
-            options.offered.push_back({"text/html",
+            offered->push_back({"image/png", png});
+            offered->push_back({"text/uri-list", url + "\r\n"});
+            offered->push_back({"text/html",
                 "<meta http-equiv=\"content-type\" content=\"text/html; charset=utf-8\">\n"
                     + imgFragment(url)});
         } else {

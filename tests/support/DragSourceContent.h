@@ -19,6 +19,8 @@
 ///                      text/html behind a <meta> charset line
 ///   --select TEXT      (Qt source) also own the X11 PRIMARY selection with TEXT
 ///   --title TITLE      the window title (default "Kelvora drag source")
+///   --next             (Qt source) what follows is offered by the second and every
+///                      later drag instead, so that one program can change its offer
 namespace DragSourceContent {
 
 using Entry = std::pair<std::string, std::string>;
@@ -27,6 +29,8 @@ struct Options
 {
     std::string title = "Kelvora drag source";
     std::vector<Entry> offered;
+    /// What drags after the first offer; empty: the same as the first.
+    std::vector<Entry> offeredLater;
     std::string selection;
     std::string error;
 };

@@ -118,3 +118,50 @@ QString DragSourceProcess::output() const
 {
     return m_stdout;
 }
+
+QStringList DragSourceProcess::relativeSteps(const QPoint &offset)
+{
+    const int steps = std::max(1, int(std::ceil(std::hypot(offset.x(), offset.y()) / 30.0)));
+    QStringList gesture;
+    QPoint moved;
+    for (int i = 1; i <= steps; ++i) {
+        const QPoint next(offset.x() * i / steps, offset.y() * i / steps);
+        const QPoint step = next - moved;
+        moved = next;
+        gesture << QStringLiteral("mousemove_relative") << QStringLiteral("--") << QString::number(step.x())
+                << QString::number(step.y()) << QStringLiteral("sleep") << QStringLiteral("0.03");
+    }
+    return gesture;
+}
+
+bool DragSourceProcess::play(const QStringList &gesture)
+{
+    QProcess xdotool;
+    xdotool.start(QStringLiteral("xdotool"), gesture);
+    return TestSupport::waitUntil(
+               [&xdotool] { return xdotool.state() == QProcess::NotRunning; }, std::chrono::seconds(30))
+        && xdotool.exitStatus() == QProcess::NormalExit && xdotool.exitCode() == 0;
+}
+
+bool DragSourceProcess::pressAndMove(const QPoint &offset)
+{
+    const QRect frame = windowGeometry();
+    if (!frame.isValid())
+        return false;
+    const QPoint start = frame.center();
+    return play(
+        QStringList{QStringLiteral("mousemove"), QString::number(start.x()), QString::number(start.y()),
+            QStringLiteral("sleep"), QStringLiteral("0.2"), QStringLiteral("mousedown"), QStringLiteral("1"),
+            QStringLiteral("sleep"), QStringLiteral("0.1")}
+        + relativeSteps(offset));
+}
+
+bool DragSourceProcess::moveBy(const QPoint &offset)
+{
+    return play(relativeSteps(offset));
+}
+
+bool DragSourceProcess::release()
+{
+    return play({QStringLiteral("mouseup"), QStringLiteral("1")});
+}

@@ -28,11 +28,24 @@ public:
     /// xdotool has played the gesture; the drop may still be on its way.
     bool dragTo(const QPoint &target);
 
+    /// The same gesture in parts, for tests that look at a drag while it runs: moves to
+    /// the middle of the source window, presses the first button and moves by `offset`
+    /// in relative steps of at most 30 points, keeping the button held.
+    bool pressAndMove(const QPoint &offset);
+    /// Moves the pointer by `offset` in relative steps, the button still held.
+    bool moveBy(const QPoint &offset);
+    /// Releases the first button.
+    bool release();
+
     QString error() const { return m_error; }
     /// What the source printed (for messages when a test fails).
     QString output() const;
 
 private:
+    static QStringList relativeSteps(const QPoint &offset);
+    /// Plays an xdotool command line, turning this process's event loop meanwhile.
+    static bool play(const QStringList &gesture);
+
     QProcess m_process;
     QString m_stdout;
     unsigned long long m_window = 0;

@@ -32,8 +32,10 @@ std::string pngBytes()
 class SourceWindow : public QWidget
 {
 public:
-    explicit SourceWindow(std::vector<DragSourceContent::Entry> offered)
+    SourceWindow(
+        std::vector<DragSourceContent::Entry> offered, std::vector<DragSourceContent::Entry> offeredLater)
         : m_offered(std::move(offered))
+        , m_offeredLater(std::move(offeredLater))
     { }
 
 protected:
@@ -46,7 +48,8 @@ protected:
         if ((event->position().toPoint() - m_pressPos).manhattanLength() < QApplication::startDragDistance())
             return;
         auto *mime = new QMimeData; // QDrag takes ownership
-        for (const auto &[format, bytes] : m_offered)
+        const bool later = m_dragCount++ > 0 && !m_offeredLater.empty();
+        for (const auto &[format, bytes] : later ? m_offeredLater : m_offered)
             mime->setData(QString::fromStdString(format), QByteArray::fromStdString(bytes));
         // On heap and never deleted here: exec() returns once the drop is sent, and the
         // target asks for the data afterwards; Qt frees the drag when that is done.
@@ -61,6 +64,8 @@ protected:
 
 private:
     std::vector<DragSourceContent::Entry> m_offered;
+    std::vector<DragSourceContent::Entry> m_offeredLater;
+    int m_dragCount = 0;
     QPoint m_pressPos;
     bool m_dragging = false;
 };
@@ -75,7 +80,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s\n", options.error.c_str());
         return 2;
     }
-    SourceWindow window(options.offered);
+    SourceWindow window(options.offered, options.offeredLater);
     window.setWindowTitle(QString::fromStdString(options.title));
     window.resize(220, 160);
     window.move(40, 40);
