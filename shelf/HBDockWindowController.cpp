@@ -2,11 +2,15 @@
 #include "HBDockWindowController.h"
 
 #include "HBFileManager.h"
+#include "HBInputMonitor.h"
 
+#include "HBAnimationRunner.h"
 #include "HBAppExceptionManager.h"
 #include "HBDragPasteboard.h"
 #include "HBDragSelection.h"
+#include "HBArrowAnimator.h"
 #include "HBDraggingTableView.h"
+#include "HBDropOnlyWindowController.h"
 #include "HBNoInteractionImageView.h"
 #include "HBNotificationCenter.h"
 #include "HBNotifications.h"
@@ -82,34 +86,15 @@ QString HBDockWindowController::windowTitleText()
 HBDockWindowController::HBDockWindowController(QObject *parent)
     : NVWindowController(parent)
     , m_model(new HBShelfItemModel(this))
+    , m_arrow(new HBArrowAnimator(this))
 {
-    m_arrowTimer.setInterval(arrowInterval);
-    connect(&m_arrowTimer, &QTimer::timeout, this, &HBDockWindowController::actuallyAnimateArrow);
-    m_arrowPauseTimer.setSingleShot(true);
-    m_arrowPauseTimer.setInterval(arrowPause);
-    connect(&m_arrowPauseTimer, &QTimer::timeout, this, [this] {
-        // The arrow is back at its place at once and fades in there.
-        if (m_arrowImageView)
-            m_arrowImageView->setGeometry(m_originalArrowFrame);
-        run(m_arrowFadeAnimation, 0.0, 1.0, arrowReturnDuration, [this](const QVariant &value) {
-            if (m_arrowImageView)
-                m_arrowImageView->setAlphaValue(value.toDouble());
-        });
-    });
     commonInit();
 }
 
 HBDockWindowController::~HBDockWindowController()
 {
-    m_arrowTimer.stop();
-    m_arrowPauseTimer.stop();
-    for (QPointer<QVariantAnimation> *slot : {&m_frameAnimation, &m_alphaAnimation, &m_overlayAnimation,
-             &m_arrowMoveAnimation, &m_arrowFadeAnimation}) {
-        if (*slot) {
-            (*slot)->disconnect();
-            (*slot)->stop();
-        }
-    }
+    for (QPointer<QVariantAnimation> *slot : {&m_frameAnimation, &m_alphaAnimation, &m_overlayAnimation})
+        HBAnimationRunner::stop(*slot);
 }
 
 std::unique_ptr<HBDockWindowController> HBDockWindowController::controller()
@@ -134,7 +119,7 @@ void HBDockWindowController::commonInit()
     updateAlpha();
     cleanupStorageFolder();
     if (m_arrowImageView)
-        m_originalArrowFrame = m_arrowImageView->geometry();
+        m_arrow->setOriginalFrame(m_arrowImageView->geometry());
 }
 
 void HBDockWindowController::nv_viewDidLoad()
@@ -151,8 +136,7 @@ void HBDockWindowController::nv_viewDidLoad()
     Q_ASSERT(m_panel && m_contentView && m_scrollView && m_tableView && m_optionsView && m_overlayView);
 
     m_panel->setTitle(windowTitleText());
-    if (m_arrowImageView)
-        m_originalArrowFrame = m_arrowImageView->geometry();
+    m_arrow->setArrowView(m_arrowImageView);
 
     // The list scrolls inside the scroll view, which is as wide as the shelf.
     if (m_scrollView->widget() != m_tableView) {
@@ -304,35 +288,7 @@ bool HBDockWindowController::animationsDisabled() const
 void HBDockWindowController::run(QPointer<QVariantAnimation> &slot, const QVariant &from, const QVariant &to,
     int duration, std::function<void(const QVariant &)> apply, std::function<void()> completion)
 {
-    if (QVariantAnimation *old = slot.data()) {
-        slot = nullptr;
-        // Replaced: neither its steps nor its completion run any more.
-        old->disconnect();
-        old->stop();
-        old->deleteLater();
-    }
-    if (duration <= 0) {
-        apply(to);
-        if (completion)
-            completion();
-        return;
-    }
-    auto *animation = new QVariantAnimation(this);
-    animation->setStartValue(from);
-    animation->setEndValue(to);
-    animation->setDuration(duration);
-    animation->setEasingCurve(QEasingCurve::InOutQuad);
-    connect(animation, &QVariantAnimation::valueChanged, this, apply);
-    QPointer<QVariantAnimation> *slotAddress = &slot;
-    connect(animation, &QAbstractAnimation::finished, this, [slotAddress, animation, completion] {
-        if (slotAddress->data() == animation)
-            *slotAddress = nullptr;
-        animation->deleteLater();
-        if (completion)
-            completion();
-    });
-    slot = animation;
-    animation->start();
+    HBAnimationRunner::run(this, slot, from, to, duration, std::move(apply), std::move(completion));
 }
 
 // ---- Showing and hiding ----
@@ -727,42 +683,27 @@ void HBDockWindowController::removeOverlayAnimated(bool animated)
 
 void HBDockWindowController::resetArrow()
 {
-    m_arrowTimer.stop();
-    m_arrowPauseTimer.stop();
-    run(m_arrowMoveAnimation, 0.0, 0.0, 0, [](const QVariant &) {});
-    run(m_arrowFadeAnimation, 0.0, 0.0, 0, [](const QVariant &) {});
-    if (!m_arrowImageView)
-        return;
-    if (m_originalArrowFrame.isValid())
-        m_arrowImageView->setGeometry(m_originalArrowFrame);
-    m_arrowImageView->setAlphaValue(1);
+    m_arrow->resetArrow();
 }
 
 void HBDockWindowController::animateArrow()
 {
-    resetArrow();
-    if (animationsDisabled())
-        return;
-    m_arrowTimer.start();
-    actuallyAnimateArrow();
+    m_arrow->animateArrow();
 }
 
 void HBDockWindowController::actuallyAnimateArrow()
 {
-    if (!m_arrowImageView)
-        return;
-    const QRect from = m_arrowImageView->geometry();
-    const QRect target = from.translated(0, arrowDrop);
-    run(
-        m_arrowMoveAnimation, 0.0, 1.0, arrowSinkDuration,
-        [this, from, target](const QVariant &value) {
-            if (!m_arrowImageView)
-                return;
-            const double t = value.toDouble();
-            m_arrowImageView->move(from.x(), int(std::lround(from.y() + t * (target.y() - from.y()))));
-            m_arrowImageView->setAlphaValue(1 - t);
-        },
-        [this] { m_arrowPauseTimer.start(); });
+    m_arrow->actuallyAnimateArrow();
+}
+
+bool HBDockWindowController::isArrowTimerActive() const
+{
+    return m_arrow->isTimerActive();
+}
+
+QRect HBDockWindowController::originalArrowFrame() const
+{
+    return m_arrow->originalFrame();
 }
 
 bool HBDockWindowController::pointIsInWindow(const QPoint &point) const
@@ -811,6 +752,7 @@ void HBDockWindowController::handleEvent(const HBInputEvent &event)
             closePreviewPopover();
         m_needsMousePositionUpdates = false;
         m_isDragging = false;
+        hideDropOnlyWindow();
         QTimer::singleShot(dragEndDelay, this, &HBDockWindowController::reevaluateAfterDrag);
         m_lastDragChangeCount = HBDragSelection::sharedSelection()->changeCount();
         return;
@@ -844,6 +786,9 @@ void HBDockWindowController::showWindowForDraggingBehavior()
     case 0:
         actuallyShowWindow();
         showOverlay();
+        break;
+    case 1:
+        showDropWindowNearCursor();
         break;
     case 2:
         showWindowForScreenEdgePosition();
@@ -961,4 +906,91 @@ void HBDockWindowController::openPreferences()
 void HBDockWindowController::quitApp()
 {
     QCoreApplication::quit();
+}
+
+// ---- The drop-only window ----
+
+QRect HBDockWindowController::dropWindowFrame(QPoint mouse, QRect screenFrame, QSize size)
+{
+    const int w = size.width();
+    const int h = size.height();
+    int x = mouse.x() - w / 2;
+    int y = mouse.y() + dropWindowPointerDistance;
+    const int screenBottom = screenFrame.y() + screenFrame.height();
+    const int screenRight = screenFrame.x() + screenFrame.width();
+    // Below the pointer unless that crosses the bottom edge; then above it.
+    if (y + h > screenBottom)
+        y = mouse.y() - dropWindowPointerDistance - h;
+    if (x + w > screenRight)
+        x = screenRight - w - dropWindowEdgeMargin;
+    if (screenFrame.x() > x)
+        x = screenFrame.x() + dropWindowEdgeMargin;
+    return QRect(x, y, w, h);
+}
+
+QScreen *HBDockWindowController::screenForCurrentMouseLocation() const
+{
+    const QPoint mouse = HBInputMonitor::sharedMonitor()->mouseLocation();
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (QScreen *screen : screens) {
+        if (screen->geometry().contains(mouse))
+            return screen;
+    }
+    if (m_panel && m_panel->screen())
+        return m_panel->screen();
+    return QGuiApplication::primaryScreen();
+}
+
+void HBDockWindowController::showDropWindowNearCursor()
+{
+    if (m_dropWindowController && m_dropWindowReleasePending) {
+        // A new drag within the release delay: the old window fades out and goes as planned,
+        // this drag gets a fresh one that the old release must not take away.
+        m_retiredDropWindows.push_back(std::move(m_dropWindowController));
+        m_dropWindowReleasePending = false;
+    }
+    if (!m_dropWindowController)
+        m_dropWindowController = HBDropOnlyWindowController::controller();
+    QWidget *window = m_dropWindowController->window();
+    if (!window)
+        return;
+    const QPoint mouse = HBInputMonitor::sharedMonitor()->mouseLocation();
+    const QScreen *screen = screenForCurrentMouseLocation();
+    const QRect screenFrame = screen ? screen->geometry() : QRect(QPoint(0, 0), window->size());
+    window->setGeometry(dropWindowFrame(mouse, screenFrame, window->size()));
+    m_dropWindowController->showWindow();
+}
+
+void HBDockWindowController::hideDropOnlyWindow()
+{
+    if (!m_dropWindowController)
+        return;
+    m_dropWindowController->hideWindow();
+    if (m_dropWindowReleasePending)
+        return;
+    m_dropWindowReleasePending = true;
+    const QPointer<HBDropOnlyWindowController> controller = m_dropWindowController.get();
+    QTimer::singleShot(dropWindowReleaseDelay, this, [this, controller] { releaseDropWindow(controller); });
+}
+
+void HBDockWindowController::releaseDropWindow(HBDropOnlyWindowController *controller)
+{
+    if (!controller)
+        return;
+    if (controller->isHidePending()) {
+        // A drop is still arriving: the window stays until it is in and the window closed.
+        const QPointer<HBDropOnlyWindowController> pending = controller;
+        connect(
+            controller, &HBDropOnlyWindowController::windowDidClose, this,
+            [this, pending] { releaseDropWindow(pending); },
+            Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+        return;
+    }
+    if (m_dropWindowController.get() == controller) {
+        m_dropWindowController.reset();
+        m_dropWindowReleasePending = false;
+        return;
+    }
+    std::erase_if(
+        m_retiredDropWindows, [controller](const auto &retired) { return retired.get() == controller; });
 }

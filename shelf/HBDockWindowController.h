@@ -11,8 +11,11 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
+class HBArrowAnimator;
 class HBDraggingTableView;
+class HBDropOnlyWindowController;
 class HBNoInteractionImageView;
 class HBPanel;
 class HBRoundedCornersScrollView;
@@ -25,6 +28,7 @@ class QAbstractAnimation;
 class QAction;
 class QGraphicsOpacityEffect;
 class QMenu;
+class QScreen;
 class QVariantAnimation;
 
 /// The shelf: a narrow floating window at the left or right edge of the main screen that
@@ -56,13 +60,6 @@ public:
     static constexpr int topMargin = 22;
     /// Distance of the buttons from the options bar's ends.
     static constexpr int buttonMargin = 5;
-    /// The arrow's cycle: it sinks by arrowDrop points while fading out, pauses, and
-    /// comes back.
-    static constexpr int arrowInterval = 2000;
-    static constexpr int arrowSinkDuration = 500;
-    static constexpr int arrowPause = 400;
-    static constexpr int arrowReturnDuration = 400;
-    static constexpr int arrowDrop = 10;
 
     /// Runs commonInit(): observers, the window with its list, and the shelf shown when
     /// it holds items. Install the program's workspace (HBWorkspace::setSharedWorkspace)
@@ -138,12 +135,12 @@ public:
     /// Whether the overlay is in place (also while it fades in or out).
     bool isOverlayShown() const { return m_overlayShown; }
 
-    /// The arrow animation.
+    /// The arrow animation (HBArrowAnimator).
     void resetArrow();
     void animateArrow();
     void actuallyAnimateArrow();
-    bool isArrowTimerActive() const { return m_arrowTimer.isActive(); }
-    QRect originalArrowFrame() const { return m_originalArrowFrame; }
+    bool isArrowTimerActive() const;
+    QRect originalArrowFrame() const;
 
     /// Whether a point in screen coordinates lies inside the shelf window's frame.
     bool pointIsInWindow(const QPoint &point) const;
@@ -209,6 +206,33 @@ public:
 
     void nv_viewDidLoad() override;
 
+    // ---- The drop-only window ----
+
+    /// Delay between hiding the drop-only window and releasing its controller, in ms.
+    static constexpr int dropWindowReleaseDelay = 200;
+    /// The window's distance from the pointer, and from a screen edge it would cross.
+    static constexpr int dropWindowPointerDistance = 100;
+    static constexpr int dropWindowEdgeMargin = 10;
+
+    /// The drop-only window's controller: from showDropWindowNearCursor() until
+    /// dropWindowReleaseDelay after the next hideDropOnlyWindow(); null otherwise.
+    HBDropOnlyWindowController *dropWindowController() const { return m_dropWindowController.get(); }
+    /// Makes the drop-only window if there is none (or only one that is being hidden), places
+    /// it below the pointer and shows it.
+    void showDropWindowNearCursor();
+    /// Hides the drop-only window, if there is one, and releases its controller
+    /// dropWindowReleaseDelay later (later still if a drop is still arriving). A show in
+    /// between gets a fresh window and keeps it.
+    void hideDropOnlyWindow();
+    /// The first screen whose frame holds the pointer; else the shelf window's screen.
+    QScreen *screenForCurrentMouseLocation() const;
+    /// The drop-only window's frame for the pointer at `mouse` on a screen whose frame is
+    /// `screenFrame` (screen coordinates: origin top left, y downwards): its top edge
+    /// dropWindowPointerDistance below the pointer, centred on it, or with its bottom edge
+    /// that far above the pointer when it would cross the screen's bottom edge; moved in to
+    /// dropWindowEdgeMargin from a left or right edge it would cross. The top is not clamped.
+    static QRect dropWindowFrame(QPoint mouse, QRect screenFrame, QSize size);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -258,14 +282,10 @@ private:
     QPointer<QVariantAnimation> m_frameAnimation;
     QPointer<QVariantAnimation> m_alphaAnimation;
     QPointer<QVariantAnimation> m_overlayAnimation;
-    QPointer<QVariantAnimation> m_arrowMoveAnimation;
-    QPointer<QVariantAnimation> m_arrowFadeAnimation;
-    QTimer m_arrowTimer;
-    QTimer m_arrowPauseTimer;
+    HBArrowAnimator *m_arrow;
 
     qint64 m_windowState = Automatic;
     qint64 m_previousWindowState = Automatic;
-    QRect m_originalArrowFrame;
     /// The scroll view's frame when the overlay was shown; null once the list's layout is
     /// back to normal.
     QRect m_originalTableFrame;
@@ -282,4 +302,13 @@ private:
     /// The list covers the options bar (the overlay finished fading in).
     bool m_listCoversOptions = false;
     bool m_hiding = false;
+
+    // The drop-only window.
+    void releaseDropWindow(HBDropOnlyWindowController *controller);
+    std::unique_ptr<HBDropOnlyWindowController> m_dropWindowController;
+    /// Controllers whose windows are being hidden while a newer one is shown; each is
+    /// released by its own pending release.
+    std::vector<std::unique_ptr<HBDropOnlyWindowController>> m_retiredDropWindows;
+    /// The current controller has a release pending.
+    bool m_dropWindowReleasePending = false;
 };
