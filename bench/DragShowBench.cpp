@@ -6,12 +6,14 @@
 // Needs an X display: eval "$(scripts/display.sh)", then kelvora_drag_show_bench [drags].
 #include "DragSourceProcess.h"
 #include "HBDockWindowController.h"
-#include "HBDragSelectionFactory.h"
-#include "HBInputMonitorFactory.h"
+#include "HBDragSelection.h"
 #include "HBObjectStore.h"
 #include "HBPanel.h"
 #include "HBUserDefaults.h"
-#include "HBWorkspaceFactory.h"
+#include "HBWorkspace.h"
+#include "x11/HBDragSelectionFactory.h"
+#include "x11/HBInputMonitorFactory.h"
+#include "x11/HBWorkspaceFactory.h"
 
 #include "TestSupport.h"
 

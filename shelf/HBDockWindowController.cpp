@@ -6,9 +6,9 @@
 
 #include "HBAnimationRunner.h"
 #include "HBAppExceptionManager.h"
+#include "HBArrowAnimator.h"
 #include "HBDragPasteboard.h"
 #include "HBDragSelection.h"
-#include "HBArrowAnimator.h"
 #include "HBDraggingTableView.h"
 #include "HBDropOnlyWindowController.h"
 #include "HBNoInteractionImageView.h"
@@ -220,6 +220,11 @@ void HBDockWindowController::addEventListener()
 void HBDockWindowController::installEventMonitors()
 {
     connect(inputMonitor(), &HBInputMonitor::globalEvent, this, &HBDockWindowController::handleEvent);
+    // The source of a drag takes the drag selection only once it has seen the motion that
+    // starts its drag, usually after that motion reached this monitor: a pointer that then
+    // rests would leave the drag unnoticed, so a new drag during a press is checked at once.
+    connect(HBDragSelection::sharedSelection(), &HBDragSelection::changed, this,
+        &HBDockWindowController::detectDrag);
     // The local monitor: releases over this program's own windows.
     QCoreApplication::instance()->installEventFilter(this);
     // Whatever owns the drag selection now is an earlier drag, never a new one.
@@ -718,31 +723,13 @@ void HBDockWindowController::handleEvent(const HBInputEvent &event)
     switch (event.type) {
     case HBInputEvent::LeftMouseDown:
         m_dragStartPoint = inputMonitor()->mouseLocation();
+        m_leftButtonDown = true;
         return;
-    case HBInputEvent::LeftMouseDragged: {
-        const double distance = mouseDragDistance();
+    case HBInputEvent::LeftMouseDragged:
         if (m_needsMousePositionUpdates)
             mousePositionUpdated();
-        if (distance < dragThreshold || m_isDragging)
-            return;
-        // Drags out of the shelf are this program's own; they never show anything.
-        const HBDragSelection *selection = HBDragSelection::sharedSelection();
-        if (selection->isOwnDrag())
-            return;
-        // The selection still held by the previous drag: a window or a text selection is
-        // being dragged, not content.
-        const HBDragPasteboard pasteboard(selection);
-        if (pasteboard.changeCount() == m_lastDragChangeCount)
-            return;
-        // A source that does not tell its types may offer anything; the drop decides.
-        if (pasteboard.typesKnown()
-            && !HBPasteboardHelper::sharedHelper().pasteboardHasDroppableItems(&pasteboard))
-            return;
-        m_isDragging = true;
-        QMetaObject::invokeMethod(
-            this, &HBDockWindowController::showWindowForDraggingBehavior, Qt::QueuedConnection);
+        detectDrag();
         return;
-    }
     case HBInputEvent::KeyUp:
         if (event.keyCode != HBInputEvent::escapeKeyCode)
             return;
@@ -752,6 +739,7 @@ void HBDockWindowController::handleEvent(const HBInputEvent &event)
             closePreviewPopover();
         m_needsMousePositionUpdates = false;
         m_isDragging = false;
+        m_leftButtonDown = false;
         hideDropOnlyWindow();
         QTimer::singleShot(dragEndDelay, this, &HBDockWindowController::reevaluateAfterDrag);
         m_lastDragChangeCount = HBDragSelection::sharedSelection()->changeCount();
@@ -759,6 +747,28 @@ void HBDockWindowController::handleEvent(const HBInputEvent &event)
     case HBInputEvent::FlagsChanged:
         return;
     }
+}
+
+void HBDockWindowController::detectDrag()
+{
+    if (!m_leftButtonDown || m_isDragging || mouseDragDistance() < dragThreshold)
+        return;
+    // Drags out of the shelf are this program's own; they never show anything.
+    const HBDragSelection *selection = HBDragSelection::sharedSelection();
+    if (selection->isOwnDrag())
+        return;
+    // The selection still held by the previous drag: a window or a text selection is being
+    // dragged, not content.
+    const HBDragPasteboard pasteboard(selection);
+    if (pasteboard.changeCount() == m_lastDragChangeCount)
+        return;
+    // A source that does not tell its types may offer anything; the drop decides.
+    if (pasteboard.typesKnown()
+        && !HBPasteboardHelper::sharedHelper().pasteboardHasDroppableItems(&pasteboard))
+        return;
+    m_isDragging = true;
+    QMetaObject::invokeMethod(
+        this, &HBDockWindowController::showWindowForDraggingBehavior, Qt::QueuedConnection);
 }
 
 void HBDockWindowController::handleLocalEvent(const QPoint &screenLocation)

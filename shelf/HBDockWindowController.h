@@ -246,6 +246,10 @@ private:
     void cleanupStorageFolder();
     void closePreviewPopover();
     bool isPreviewPopoverShown() const;
+    /// A press in another application that travelled dragThreshold, holding a new drag of
+    /// droppable content, becomes a detected drag: isDragging is set and the dragging
+    /// behaviour runs one turn later.
+    void detectDrag();
     HBInputMonitor *inputMonitor() const;
     /// Where the shelf is or would be laid out now (its frame when shown).
     QRect currentShelfFrame() const;
@@ -292,6 +296,8 @@ private:
     bool m_isDragging = false;
     QPoint m_dragStartPoint;
     bool m_needsMousePositionUpdates = false;
+    /// The left button went down in another application and is not up yet.
+    bool m_leftButtonDown = false;
     /// The drag selection's change count at the last release: a drag with this count is
     /// the previous one, still owning the selection.
     qint64 m_lastDragChangeCount = 0;

@@ -7,21 +7,23 @@
 #include "DragSourceProcess.h"
 #include "HBAppExceptionManager.h"
 #include "HBBlacklistedApp.h"
-#include "HBDragSelectionFactory.h"
+#include "HBDragSelection.h"
 #include "HBDropOnlyWindowController.h"
-#include "HBInputMonitorFactory.h"
 #include "HBNotificationCenter.h"
 #include "HBNotifications.h"
 #include "HBPanel.h"
 #include "HBShelfItemModel.h"
 #include "HBUserDefaults.h"
-#include "HBWorkspaceFactory.h"
 #include "PasteboardItem.h"
+#include "x11/HBDragSelectionFactory.h"
+#include "x11/HBInputMonitorFactory.h"
+#include "x11/HBWorkspaceFactory.h"
 
 #include "TestSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QImage>
 #include <QProcess>
 #include <QScreen>
@@ -87,10 +89,24 @@ protected:
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
     }
+    /// Presses in the source and moves by `offset`, and waits until the source has begun its
+    /// drag (it takes the drag selection once it has seen the motion).
+    void beginDrag(DragSourceProcess &source, const QPoint &offset)
+    {
+        const qint64 before = m_selection->changeCount();
+        m_finishedBefore = source.output().count(QStringLiteral("finished"));
+        ASSERT_TRUE(source.pressAndMove(offset));
+        ASSERT_TRUE(TestSupport::waitUntil([&] { return m_selection->changeCount() > before; }))
+            << "the source began no drag: " << source.output().toStdString();
+    }
+    /// Releases the button and waits until the source's drag is over, so that the next press
+    /// starts a new one.
     void releaseAndSettle(DragSourceProcess &source)
     {
         ASSERT_TRUE(source.release());
         ASSERT_TRUE(TestSupport::waitUntil([&] { return m_lastEvent.type == HBInputEvent::LeftMouseUp; }));
+        ASSERT_TRUE(TestSupport::waitUntil(
+            [&] { return source.output().count(QStringLiteral("finished")) > m_finishedBefore; }));
     }
     /// Plays an xdotool command line while this process's event loop turns.
     static bool playGesture(const QStringList &arguments)
@@ -107,6 +123,7 @@ protected:
     std::unique_ptr<HBDragSelection> m_selection;
     std::unique_ptr<HBWorkspace> m_realWorkspace;
     HBInputEvent m_lastEvent;
+    qsizetype m_finishedBefore = 0;
 };
 
 TEST_F(DragDetectionDisplayTest, NineteenPointsShowNothingAndTwentyShowTheShelfWithItsOverlay)
@@ -118,19 +135,19 @@ TEST_F(DragDetectionDisplayTest, NineteenPointsShowNothingAndTwentyShowTheShelfW
         HBDockWindowController &controller = shelf();
         ASSERT_FALSE(controller.isWindowVisible());
 
-        ASSERT_TRUE(source.pressAndMove({0, 19}));
+        ASSERT_NO_FATAL_FAILURE(beginDrag(source, {0, 19}));
         const QPoint start = pointer() - QPoint(0, 19);
         settleAt(start + QPoint(0, 19));
         EXPECT_FALSE(controller.isDragging());
         EXPECT_FALSE(controller.isWindowVisible());
-        releaseAndSettle(source);
+        ASSERT_NO_FATAL_FAILURE(releaseAndSettle(source));
 
-        ASSERT_TRUE(source.pressAndMove({12, 16}));
+        ASSERT_NO_FATAL_FAILURE(beginDrag(source, {12, 16}));
         ASSERT_TRUE(TestSupport::waitUntil([&] { return controller.isWindowVisible(); }))
             << source.output().toStdString();
         EXPECT_TRUE(controller.isDragging());
         EXPECT_TRUE(controller.isOverlayShown());
-        releaseAndSettle(source);
+        ASSERT_NO_FATAL_FAILURE(releaseAndSettle(source));
         EXPECT_FALSE(controller.isDragging());
         ASSERT_TRUE(TestSupport::waitUntil([&] { return !controller.isWindowVisible(); }));
         m_controller.reset();
@@ -142,13 +159,13 @@ TEST_F(DragDetectionDisplayTest, DraggingAWindowAfterAFileDragShowsNothing)
     DragSourceProcess source;
     startSource(source);
     HBDockWindowController &controller = shelf();
-    ASSERT_TRUE(source.pressAndMove({0, 40}));
+    ASSERT_NO_FATAL_FAILURE(beginDrag(source, {0, 40}));
     ASSERT_TRUE(TestSupport::waitUntil([&] { return controller.isWindowVisible(); }));
-    releaseAndSettle(source);
+    ASSERT_NO_FATAL_FAILURE(releaseAndSettle(source));
     ASSERT_TRUE(TestSupport::waitUntil([&] { return !controller.isWindowVisible(); }));
 
     // The source window moved by its title bar: the drag selection still names the file drag.
-    const QRect frame = source.windowGeometry();
+    const QRect frame = TestSupport::xGeometry(source.windowId());
     const QPoint titleBar(frame.center().x(), frame.top() - 8);
     ASSERT_TRUE(playGesture(
         {QStringLiteral("mousemove"), QString::number(titleBar.x()), QString::number(titleBar.y()),
@@ -161,7 +178,8 @@ TEST_F(DragDetectionDisplayTest, DraggingAWindowAfterAFileDragShowsNothing)
     EXPECT_FALSE(controller.isDragging());
     EXPECT_FALSE(controller.isWindowVisible());
     ASSERT_TRUE(source.release());
-    ASSERT_TRUE(source.windowGeometry().topLeft() != frame.topLeft()) << "the window was really dragged";
+    EXPECT_NE(TestSupport::xGeometry(source.windowId()).topLeft(), frame.topLeft())
+        << "the window was really dragged";
 }
 
 TEST_F(DragDetectionDisplayTest, TheExceptionListAndTheSettingDecideWhetherADragShowsTheShelf)
@@ -202,13 +220,13 @@ TEST_F(DragDetectionDisplayTest, TheExceptionListAndTheSettingDecideWhetherADrag
         defaults().setWindowHidingBehavior(c.hidingBehavior);
         defaults().setAutomaticallyShowWindow(c.automatically);
 
-        ASSERT_TRUE(source.pressAndMove({0, 40}));
+        ASSERT_NO_FATAL_FAILURE(beginDrag(source, {0, 40}));
         settleAt(pointer());
         EXPECT_TRUE(controller.isDragging()) << "the drag is detected either way";
         EXPECT_EQ(controller.isWindowVisible(), c.shows);
         // Shown or not, the release re-evaluates: an empty shelf goes away.
         controller.actuallyShowWindow();
-        releaseAndSettle(source);
+        ASSERT_NO_FATAL_FAILURE(releaseAndSettle(source));
         ASSERT_TRUE(TestSupport::waitUntil([&] { return !controller.isWindowVisible(); }));
     }
 }
@@ -227,14 +245,14 @@ TEST_F(DragDetectionDisplayTest, NearTheRightEdgeTheShelfShowsFromOneHundredFift
     // The shelf's inner edge is at 1340; 1190 is 150 points before it.
     const QPoint centre = source.windowGeometry().center();
     ASSERT_LT(centre.x(), 1100);
-    ASSERT_TRUE(source.pressAndMove({1189 - centre.x(), 0}));
+    ASSERT_NO_FATAL_FAILURE(beginDrag(source, {1189 - centre.x(), 0}));
     settleAt({1189, centre.y()});
     EXPECT_TRUE(controller.isDragging());
     EXPECT_FALSE(controller.isWindowVisible());
     ASSERT_TRUE(source.moveBy({1, 0}));
     ASSERT_TRUE(TestSupport::waitUntil([&] { return controller.isWindowVisible(); }));
     EXPECT_EQ(controller.panel()->geometry().x(), 1340);
-    releaseAndSettle(source);
+    ASSERT_NO_FATAL_FAILURE(releaseAndSettle(source));
     ASSERT_TRUE(TestSupport::waitUntil([&] { return !controller.isWindowVisible(); }));
 }
 
@@ -249,13 +267,13 @@ TEST_F(DragDetectionDisplayTest, TheDropWindowAppearsBelowThePointerAndTakesThre
         [&added](const QString &name, QObject *) { added += name == HBNotifications::DidAddItem; });
 
     // One step of exactly 20 points, so the pointer is where the window was placed for.
-    ASSERT_TRUE(source.pressAndMove({0, 20}));
+    ASSERT_NO_FATAL_FAILURE(beginDrag(source, {0, 20}));
     const QPoint at = pointer();
     ASSERT_TRUE(TestSupport::waitUntil([&] {
-        return controller.dropWindowController() && controller.dropWindowController()->window()->isVisible();
+        return controller.dropWindowController() && controller.dropWindowController()->panel()->isVisible();
     }));
     EXPECT_FALSE(controller.isWindowVisible()) << "the shelf itself stays away";
-    QWidget *dropWindow = controller.dropWindowController()->window();
+    QWidget *dropWindow = controller.dropWindowController()->panel();
     const QRect expected = HBDockWindowController::dropWindowFrame(
         at, QGuiApplication::primaryScreen()->geometry(), dropWindow->size());
     EXPECT_EQ(dropWindow->geometry(), expected);

@@ -121,6 +121,24 @@ TEST_F(DragDetectionTest, OnlyANewDragOfDroppableContentShowsTheShelf)
     }
 }
 
+TEST_F(DragDetectionTest, ADragWhoseSourceTakesTheSelectionAfterThePointerStoppedIsStillSeen)
+{
+    // The source reacts to the motion after the monitor saw it: the pointer is already at
+    // rest past the threshold when the drag selection changes.
+    drag({400, 400}, {0, 30}, std::nullopt);
+    EXPECT_FALSE(shelf().isDragging());
+    m_selection.beginDrag(fileDrag);
+    EXPECT_TRUE(shelf().isDragging());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(showsForDrop());
+
+    // After the release a new owner is a drag of something else, not this gesture's.
+    release();
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return !shelf().isWindowVisible(); }));
+    m_selection.beginDrag(fileDrag);
+    EXPECT_FALSE(shelf().isDragging());
+}
+
 TEST_F(DragDetectionTest, ExceptionListDecidesForTheFrontmostApplication)
 {
     const QString listed = QStringLiteral("org.example.Listed");

@@ -37,6 +37,9 @@ public:
     /// Releases the first button.
     bool release();
 
+    /// The source window's X id.
+    unsigned long long windowId() const { return m_window; }
+
     QString error() const { return m_error; }
     /// What the source printed (for messages when a test fails).
     QString output() const;
