@@ -76,10 +76,15 @@ void HBDropOnlyWindowController::nv_viewDidLoad()
     m_tableView->registerForDraggedTypes(supportedTypes());
     m_tableView->setValidator([this](const HBDraggingInfo &info) { return validateDrop(info); });
     m_tableView->setAcceptor([this](const HBDraggingInfo &info) { return acceptDrop(info); });
-    connect(m_tableView, &HBDropTargetView::dragEnded, this, [this] {
-        if (m_hidePending)
-            fadeOut();
-    });
+    // Queued: the drag ends inside the toolkit's drop handling, which still uses the
+    // window's native window after the handler returns; closing it there destroys that.
+    connect(
+        m_tableView, &HBDropTargetView::dragEnded, this,
+        [this] {
+            if (m_hidePending)
+                fadeOut();
+        },
+        Qt::QueuedConnection);
 
     updateArtwork();
     defaults().observe(
