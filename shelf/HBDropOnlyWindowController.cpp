@@ -111,6 +111,7 @@ void HBDropOnlyWindowController::showWindow()
     if (!window() || !m_panel)
         return;
     m_hidePending = false;
+    m_fadingOut = false;
     m_dropGraceTimer.stop();
     m_arrowStartTimer.start();
     const bool wasVisible = m_panel->isVisible();
@@ -146,6 +147,7 @@ bool HBDropOnlyWindowController::isTakingDrop() const
 void HBDropOnlyWindowController::fadeOut()
 {
     m_hidePending = false;
+    m_fadingOut = true;
     m_dropGraceTimer.stop();
     if (!m_panel)
         return;
@@ -168,6 +170,9 @@ void HBDropOnlyWindowController::fadeOut()
 
 Qt::DropAction HBDropOnlyWindowController::validateDrop(const HBDraggingInfo &info) const
 {
+    // A window on its way out takes no new drag: it is released shortly, drop or not.
+    if (m_fadingOut)
+        return Qt::IgnoreAction;
     return info.draggingSource() ? Qt::IgnoreAction : Qt::CopyAction;
 }
 
