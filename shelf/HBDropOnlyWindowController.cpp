@@ -76,10 +76,15 @@ void HBDropOnlyWindowController::nv_viewDidLoad()
     m_tableView->registerForDraggedTypes(supportedTypes());
     m_tableView->setValidator([this](const HBDraggingInfo &info) { return validateDrop(info); });
     m_tableView->setAcceptor([this](const HBDraggingInfo &info) { return acceptDrop(info); });
-    connect(m_tableView, &HBDropTargetView::dragEnded, this, [this] {
-        if (m_hidePending)
-            fadeOut();
-    });
+    // Queued: the drag ends inside the toolkit's drop handling, which still uses the
+    // window's native window after the handler returns; closing it there destroys that.
+    connect(
+        m_tableView, &HBDropTargetView::dragEnded, this,
+        [this] {
+            if (m_hidePending)
+                fadeOut();
+        },
+        Qt::QueuedConnection);
 
     updateArtwork();
     defaults().observe(
@@ -106,6 +111,7 @@ void HBDropOnlyWindowController::showWindow()
     if (!window() || !m_panel)
         return;
     m_hidePending = false;
+    m_fadingOut = false;
     m_dropGraceTimer.stop();
     m_arrowStartTimer.start();
     const bool wasVisible = m_panel->isVisible();
@@ -141,6 +147,7 @@ bool HBDropOnlyWindowController::isTakingDrop() const
 void HBDropOnlyWindowController::fadeOut()
 {
     m_hidePending = false;
+    m_fadingOut = true;
     m_dropGraceTimer.stop();
     if (!m_panel)
         return;
@@ -163,6 +170,9 @@ void HBDropOnlyWindowController::fadeOut()
 
 Qt::DropAction HBDropOnlyWindowController::validateDrop(const HBDraggingInfo &info) const
 {
+    // A window on its way out takes no new drag: it is released shortly, drop or not.
+    if (m_fadingOut)
+        return Qt::IgnoreAction;
     return info.draggingSource() ? Qt::IgnoreAction : Qt::CopyAction;
 }
 

@@ -60,7 +60,7 @@ public:
     bool isTakingDrop() const;
 
     /// The operation offered to a drag: copy for drags from other applications, none for
-    /// drags that started in this program.
+    /// drags that started in this program and while the window fades out to go.
     Qt::DropAction validateDrop(const HBDraggingInfo &info) const;
     /// Takes a drop from another application through the intake, posting "HB.didAddItem"
     /// (no object) for each new item before it is saved. False for drops from this
@@ -101,4 +101,5 @@ private:
     QTimer m_dropGraceTimer;
     QPointer<QVariantAnimation> m_alphaAnimation;
     bool m_hidePending = false;
+    bool m_fadingOut = false;
 };

@@ -27,6 +27,7 @@
 #include <QProcess>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include <cmath>
@@ -257,6 +258,38 @@ TEST_F(DropWindowDisplayTest, ThreeFilesDraggedFromAnotherProgramBecomeThreeItem
     EXPECT_TRUE(TestSupport::waitUntil([&] { return source.output().contains(QLatin1String("finished 1")); }))
         << "the source learns that its drop was copied: " << qPrintable(source.output());
     EXPECT_TRUE(window.panel()->isVisible()) << "the drop alone does not hide the window";
+}
+
+TEST_F(DropWindowDisplayTest, HiddenWhileTheDragIsOverItTheDropStillLands)
+{
+    // The button release that hides the window may be seen before the source's drop
+    // message arrives. Here the hide comes as soon as the drag is over the window.
+    defaults().setDisableAnimations(true);
+    const QStringList files = makeFiles({QStringLiteral("late.txt")});
+    DragSourceProcess source;
+    ASSERT_TRUE(source.start(DragSourceProcess::Toolkit::Qt, QStringList{QStringLiteral("--files")} + files))
+        << qPrintable(source.error());
+
+    HBDropOnlyWindowController &window = shownDropWindow();
+    const QPointer<HBDropOnlyWindowController> controller = &window;
+    bool hidden = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &m_receiver, [&] {
+        if (!hidden && controller && controller->isTakingDrop()) {
+            hidden = true;
+            shelf().hideDropOnlyWindow();
+        }
+    });
+    watch.start(5);
+    ASSERT_TRUE(source.dragTo(window.panel()->geometry().center()));
+    ASSERT_TRUE(
+        TestSupport::waitUntil([&] { return shelf().itemsArray().size() == 1; }, std::chrono::seconds(10)))
+        << "source said: " << qPrintable(source.output());
+    EXPECT_TRUE(hidden);
+    EXPECT_EQ(shelf().itemsArray().first()->title(), QStringLiteral("late.txt"));
+    // Once the drop is in, the window goes and its controller with it.
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return controller.isNull(); }));
+    EXPECT_EQ(shelf().dropWindowController(), nullptr);
 }
 
 TEST_F(DropWindowDisplayTest, DragFromThisProgramIsRefused)

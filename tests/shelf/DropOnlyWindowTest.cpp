@@ -199,6 +199,8 @@ TEST_F(DropWindowTest, ShowsBelowThePointerFadesInAndStartsTheArrowLater)
     EXPECT_FALSE(window.isArrowTimerActive());
     EXPECT_EQ(window.arrowImageView()->geometry(), original);
     EXPECT_EQ(shelf().dropWindowController(), &window) << "kept during the fade";
+    EXPECT_FALSE(enter(window.tableView(), *fileDrag({TestSupport::home() + u"/next.txt"})))
+        << "a window on its way out takes no new drag";
     ASSERT_TRUE(TestSupport::waitUntil([&] { return released.isNull(); }));
     EXPECT_EQ(shelf().dropWindowController(), nullptr);
 }
