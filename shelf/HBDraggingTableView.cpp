@@ -138,7 +138,11 @@ void HBDraggingTableView::startDrag(Qt::DropActions supportedActions)
         : decoration.value<QIcon>().pixmap(32, 32);
     if (!picture.isNull())
         drag->setPixmap(picture);
+    // The shelf never has the keyboard focus, so Escape would go to the program in front
+    // and the drag could not be cancelled: the keyboard is ours while the drag lasts.
+    grabKeyboard();
     const Qt::DropAction operation = drag->exec(m_sourceOperations, Qt::CopyAction);
+    releaseKeyboard();
     m_pressedIndex = QPersistentModelIndex();
     if (m_dragEndHandler)
         m_dragEndHandler(QCursor::pos(), operation);

@@ -46,16 +46,16 @@ protected:
     {
         const QMimeData *mime = event->mimeData();
         QJsonArray formats;
-        QJsonObject data;
+        QJsonObject bytes;
         for (const QString &format : mime->formats()) {
             formats.append(format);
-            data.insert(format, QString::fromLatin1(mime->data(format).toBase64()));
+            bytes.insert(format, QString::fromLatin1(mime->data(format).toBase64()));
         }
         event->acceptProposedAction();
         const QJsonObject line{
             {QStringLiteral("action"), int(event->dropAction())},
             {QStringLiteral("formats"), formats},
-            {QStringLiteral("data"), data},
+            {QStringLiteral("data"), bytes},
         };
         std::printf("%s\n", QJsonDocument(line).toJson(QJsonDocument::Compact).constData());
         std::fflush(stdout);
