@@ -285,9 +285,9 @@ TEST_F(ShelfDrag, ItemsDraggedOutArriveAsFilesAndTextButNeverPictures)
 {
     const QString note = storageFile(QStringLiteral("1/note.txt"), "hello from the shelf");
     const QString photo = storageFile(QStringLiteral("2/photo.png"), pngBytes());
-    ItemSpec text{QStringLiteral("note.txt"), QString(T::NSFilenamesPboardType), {}, {note},
+    ItemRecipe text{QStringLiteral("note.txt"), QString(T::NSFilenamesPboardType), {}, {note},
         {{T::NSStringPboardType, "hello from the shelf"}}, {{note, true}}};
-    ItemSpec picture{QStringLiteral("photo.png"), QString(T::NSFilenamesPboardType), {}, {photo},
+    ItemRecipe picture{QStringLiteral("photo.png"), QString(T::NSFilenamesPboardType), {}, {photo},
         {{T::NSTIFFPboardType, pngBytes()}, {QStringLiteral("image/png"), pngBytes()}}, {{photo, true}}};
     addItem(text, 0);
     addItem(picture, 1);

@@ -91,7 +91,7 @@ protected:
 struct WriteCase
 {
     const char *name;
-    QList<ItemSpec> items;
+    QList<ItemRecipe> items;
     /// The file list, in order (empty: none written).
     QStringList paths;
     /// Types written, and types (stored or MIME) never written.
@@ -107,23 +107,23 @@ TEST_F(ShelfDragDrop, DragOutWritesFilesAndStoredTypesButNeverPicturesOrPromises
     const QString other = TestSupport::home() + QStringLiteral("/Documents/other.txt");
     const QByteArray png = QByteArray::fromBase64(
         "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNk+M9QDwADhgGAWjR9awAAAABJRU5ErkJggg==");
-    ItemSpec text{QStringLiteral("note.txt"), QString(T::NSFilenamesPboardType), {}, {note},
+    ItemRecipe text{QStringLiteral("note.txt"), QString(T::NSFilenamesPboardType), {}, {note},
         {{T::NSStringPboardType, "hello there"}, {T::NSRTFPboardType, "{\\rtf1 hello there}"},
             {QStringLiteral("text/plain;charset=utf-8"), "hello there"}},
         {{note, true}}};
-    ItemSpec photo{QStringLiteral("photo.png"), QString(T::NSFilenamesPboardType), {}, {picture},
+    ItemRecipe photo{QStringLiteral("photo.png"), QString(T::NSFilenamesPboardType), {}, {picture},
         {{T::NSTIFFPboardType, png}, {T::PublicJPEG, "jpeg"}, {T::PublicTIFF, "tiff"},
             {QStringLiteral("image/png"), png}, {QStringLiteral("application/octet-stream"), png},
             {T::PublicURLName, "photo"}},
         {{picture, true}}};
-    ItemSpec pictureBeforeItsFile{QStringLiteral("photo"), QString(T::NSTIFFPboardType), png, {},
+    ItemRecipe pictureBeforeItsFile{QStringLiteral("photo"), QString(T::NSTIFFPboardType), png, {},
         {{T::NSTIFFPboardType, png}, {QStringLiteral("image/png"), png}}, {}};
-    ItemSpec promises{QStringLiteral("download"), QString(T::NSStringPboardType), "a text", {},
+    ItemRecipe promises{QStringLiteral("download"), QString(T::NSStringPboardType), "a text", {},
         {{T::NSStringPboardType, "a text"}, {QStringLiteral("com.apple.pasteboard.promised-file-url"), "x"},
             {T::NSFilesPromisePboardType, "x"}, {QStringLiteral("org.example.PROMISED-thing"), "x"},
             {QStringLiteral("NSPromiseContentsPboardType"), "x"}},
         {}};
-    ItemSpec sharedTwice = fileItem(shared);
+    ItemRecipe sharedTwice = fileItem(shared);
     sharedTwice.paths = {shared, other};
     sharedTwice.types = {{T::NSFilenamesPboardType, PropertyList::xmlStringArray({other, shared})}};
 
@@ -147,8 +147,8 @@ TEST_F(ShelfDragDrop, DragOutWritesFilesAndStoredTypesButNeverPicturesOrPromises
             item->deleteEntityIgnoringFiles(true);
         HBObjectStore::shared()->defaultContext()->saveAndWait();
         QList<int> rows;
-        for (const ItemSpec &spec : c.items) {
-            addItem(spec, int(rows.size()));
+        for (const ItemRecipe &recipe : c.items) {
+            addItem(recipe, int(rows.size()));
             rows.append(int(rows.size()));
         }
         const auto pasteboard = dragOut(rows);

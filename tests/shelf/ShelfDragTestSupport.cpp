@@ -14,48 +14,48 @@
 
 namespace ShelfDragTestSupport {
 
-PasteboardItem *addItem(const ItemSpec &spec, int order)
+PasteboardItem *addItem(const ItemRecipe &recipe, int order)
 {
     HBObjectContext *context = HBObjectStore::shared()->defaultContext();
     PasteboardItem *item = PasteboardItem::create(context);
-    item->setTitle(spec.title);
+    item->setTitle(recipe.title);
     item->setDate(QDateTime::currentDateTimeUtc());
     item->setOrder(order);
-    if (!spec.mainType.isEmpty()) {
+    if (!recipe.mainType.isEmpty()) {
         PasteboardType *main = PasteboardType::create(context);
-        main->setType(spec.mainType);
-        main->setData(spec.mainType == PasteboardTypes::NSFilenamesPboardType
-                ? PropertyList::xmlStringArray(spec.paths)
-                : spec.mainData);
+        main->setType(recipe.mainType);
+        main->setData(recipe.mainType == PasteboardTypes::NSFilenamesPboardType
+                ? PropertyList::xmlStringArray(recipe.paths)
+                : recipe.mainData);
         item->setMainType(main);
     }
-    for (const auto &[name, data] : spec.types) {
+    for (const auto &[name, data] : recipe.types) {
         PasteboardType *type = PasteboardType::create(context);
         type->setType(name);
         type->setData(data);
         type->setItem(item);
     }
-    for (const FileSpec &fileSpec : spec.files) {
+    for (const FileRecipe &fileRecipe : recipe.files) {
         PasteboardFile *file = PasteboardFile::create(context);
-        file->setPath(fileSpec.path);
-        file->setIsRemovable(fileSpec.removable);
-        if (!fileSpec.removable)
-            file->setBookmarkData(FileBookmark::create(fileSpec.path));
+        file->setPath(fileRecipe.path);
+        file->setIsRemovable(fileRecipe.removable);
+        if (!fileRecipe.removable)
+            file->setBookmarkData(FileBookmark::create(fileRecipe.path));
         item->addFilesObject(file);
     }
     context->saveAndWait();
     return item;
 }
 
-ItemSpec fileItem(const QString &path, bool removable)
+ItemRecipe fileItem(const QString &path, bool removable)
 {
-    ItemSpec spec;
-    spec.title = path.section(u'/', -1);
-    spec.mainType = PasteboardTypes::NSFilenamesPboardType;
-    spec.paths = {path};
-    spec.types = {{PasteboardTypes::NSFilenamesPboardType, PropertyList::xmlStringArray({path})}};
-    spec.files = {{path, removable}};
-    return spec;
+    ItemRecipe recipe;
+    recipe.title = path.section(u'/', -1);
+    recipe.mainType = PasteboardTypes::NSFilenamesPboardType;
+    recipe.paths = {path};
+    recipe.types = {{PasteboardTypes::NSFilenamesPboardType, PropertyList::xmlStringArray({path})}};
+    recipe.files = {{path, removable}};
+    return recipe;
 }
 
 QStringList titles(const QList<PasteboardItem *> &items)

@@ -14,14 +14,14 @@ class PasteboardItem;
 /// drag-and-drop tests of the shelf.
 namespace ShelfDragTestSupport {
 
-struct FileSpec
+struct FileRecipe
 {
     QString path;
     /// A copy in the storage folder (true) or the user's own file (false, with a bookmark).
     bool removable = true;
 };
 
-struct ItemSpec
+struct ItemRecipe
 {
     QString title;
     /// The main representation; for NSFilenamesPboardType the data is made from `paths`.
@@ -30,15 +30,15 @@ struct ItemSpec
     QStringList paths;
     /// Further representations, in order.
     QList<std::pair<QString, QByteArray>> types;
-    QList<FileSpec> files;
+    QList<FileRecipe> files;
 };
 
 /// Adds a saved item with order `order` to the default context.
-PasteboardItem *addItem(const ItemSpec &spec, int order);
+PasteboardItem *addItem(const ItemRecipe &recipe, int order);
 
 /// A file item for `path` (a user's file when not `removable`), as a drop of that file
 /// becomes once its file is recorded.
-ItemSpec fileItem(const QString &path, bool removable = false);
+ItemRecipe fileItem(const QString &path, bool removable = false);
 
 /// The rows' titles in display order.
 QStringList titles(const QList<PasteboardItem *> &items);
