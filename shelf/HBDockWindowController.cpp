@@ -4,13 +4,16 @@
 #include "HBFileManager.h"
 #include "HBInputMonitor.h"
 
+#include "FileBookmark.h"
 #include "HBAnimationRunner.h"
 #include "HBAppExceptionManager.h"
 #include "HBArrowAnimator.h"
 #include "HBDragPasteboard.h"
 #include "HBDragSelection.h"
+#include "HBDraggingInfo.h"
 #include "HBDraggingTableView.h"
 #include "HBDropOnlyWindowController.h"
+#include "HBMimeTypes.h"
 #include "HBNoInteractionImageView.h"
 #include "HBNotificationCenter.h"
 #include "HBNotifications.h"
@@ -27,7 +30,12 @@
 #include "KelvoraResources.h"
 #include "NSColorHelpers.h"
 #include "NVInterfaceFiles.h"
+#include "Pasteboard.h"
+#include "PasteboardFile.h"
 #include "PasteboardItem.h"
+#include "PasteboardType.h"
+#include "PasteboardTypes.h"
+#include "PropertyList.h"
 
 #include "ui_HBDockWindowController.h"
 
@@ -35,10 +43,15 @@
 #include <QActionGroup>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QEvent>
 #include <QGraphicsOpacityEffect>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QScrollBar>
@@ -46,6 +59,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <set>
 
 NV_INTERFACE_FILE(HBDockWindowController);
 
@@ -74,6 +89,70 @@ bool isLeftPosition(qint64 position)
 HBUserDefaults &defaults()
 {
     return HBUserDefaults::standardUserDefaults();
+}
+
+namespace T = PasteboardTypes;
+
+// The private row type's data: the row numbers in ASCII, comma-separated. Only this
+// program writes and reads it.
+QByteArray encodeRows(const QList<int> &rows)
+{
+    QByteArrayList parts;
+    parts.reserve(rows.size());
+    for (int row : rows)
+        parts.append(QByteArray::number(row));
+    return parts.join(',');
+}
+
+/// The rows, or nullopt when the data is not a list of rows of a list of `count`.
+std::optional<QList<int>> decodeRows(const QByteArray &data, int count)
+{
+    if (data.isEmpty())
+        return std::nullopt;
+    std::set<int> rows;
+    for (const QByteArray &part : data.split(',')) {
+        bool ok = false;
+        const int row = part.toInt(&ok);
+        if (!ok || row < 0 || row >= count)
+            return std::nullopt;
+        rows.insert(row);
+    }
+    return QList<int>(rows.cbegin(), rows.cend());
+}
+
+/// Valid rows of a list of `count`, ascending, each once.
+QList<int> validRows(const QList<int> &rows, int count)
+{
+    std::set<int> valid;
+    for (int row : rows) {
+        if (row >= 0 && row < count)
+            valid.insert(row);
+    }
+    return QList<int>(valid.cbegin(), valid.cend());
+}
+
+/// Whether a stored representation must stay out of a drag: an excluded type, any promise
+/// type, and any MIME type that carries a picture (the stored copies of the picture types
+/// excluded by name).
+bool isExcludedFromDrag(const QString &type)
+{
+    if (type.contains(QLatin1StringView("promise"), Qt::CaseInsensitive))
+        return true;
+    const QStringList &excluded = HBDockWindowController::excludedDragTypes();
+    if (excluded.contains(type))
+        return true;
+    static const QStringList pictureTypes
+        = {QString(T::NSTIFFPboardType), QString(T::PublicTIFF), QString(T::PublicJPEG)};
+    return type.contains(u'/') && HBMimeTypes::formatsCanCarry({type}, pictureTypes);
+}
+
+/// Adds `path` to an ordered set of paths.
+void addPath(QStringList &paths, QSet<QString> &seen, const QString &path)
+{
+    if (path.isEmpty() || seen.contains(path))
+        return;
+    seen.insert(path);
+    paths.append(path);
 }
 
 } // namespace
@@ -241,14 +320,29 @@ void HBDockWindowController::makeTrackingArea()
 
 void HBDockWindowController::updateDragOperation()
 {
-    // The operations offered when items are dragged out (setting dragOperation) are set
-    // here once the list is a drag source.
+    if (!m_tableView)
+        return;
+    // Move only when the user allows it; Qt has no counterparts of the generic and private
+    // operations the copy-only choice would add.
+    const Qt::DropActions actions
+        = defaults().dragOperation() == 1 ? Qt::CopyAction | Qt::MoveAction : Qt::DropActions(Qt::CopyAction);
+    m_tableView->setDraggingSourceOperationMask(actions);
 }
 
 void HBDockWindowController::registerDropTypes()
 {
-    // The list draws no drop indicator (HBDraggingTableView); the types it takes as a drop
-    // target are registered here once it is one.
+    if (!m_contentView || !m_tableView)
+        return;
+    // The content view takes the drops for the whole window: the list, the empty part below
+    // its rows, the options bar and the overlay (which lets drops through) all forward to
+    // it, since none of them accepts drops itself.
+    m_contentView->setAcceptDrops(true);
+    m_tableView->setRowWriter([this](const QList<int> &rows, Pasteboard *pasteboard) {
+        return writeRowsWithIndexes(rows, pasteboard);
+    });
+    m_tableView->setDragEndHandler([this](const QPoint &endPoint, Qt::DropAction operation) {
+        draggingSessionEnded(endPoint, operation);
+    });
 }
 
 void HBDockWindowController::cleanupStorageFolder()
@@ -397,8 +491,13 @@ void HBDockWindowController::actuallyHideWindow(bool force, bool animated)
 {
     if (!m_panel)
         return;
-    if (!force && (!m_model->isEmpty() || m_isDragging))
+    if (!force && (!m_model->isEmpty() || m_isDragging || m_dragOverShelf)) {
+        // A drop may still land (another program sends it after its button release): the
+        // hide waits for the drag to leave or drop.
+        if (m_dragOverShelf)
+            m_hideDeferred = true;
         return;
+    }
     resetArrow();
     closePreviewPopover();
 
@@ -501,6 +600,307 @@ QList<PasteboardItem *> HBDockWindowController::itemsArray() const
     return m_model->items();
 }
 
+// ---- Drag and drop ----
+
+QStringList HBDockWindowController::supportedTypes()
+{
+    return HBPasteboardHelper::shelfDropTypes();
+}
+
+const QStringList &HBDockWindowController::excludedDragTypes()
+{
+    static const QStringList types = {
+        QString(T::NSTIFFPboardType),
+        QString(T::PublicTIFF),
+        QString(T::PublicJPEG),
+        QString(T::PublicURLName),
+        QStringLiteral("Apple files promise pasteboard type"),
+        QString(T::NSPromiseContentsPboardType),
+        QStringLiteral("com.apple.pasteboard.promised-file-url"),
+        QStringLiteral("com.apple.pasteboard.promised-file-content-type"),
+        QStringLiteral("com.apple.NSFilePromiseItemMetaData"),
+        QStringLiteral("com.apple.pasteboard.NSFilePromiseID"),
+    };
+    return types;
+}
+
+bool HBDockWindowController::writeRowsWithIndexes(const QList<int> &rows, Pasteboard *pasteboard)
+{
+    const QList<int> valid = validRows(rows, m_model->count());
+    m_draggingIndexes = valid;
+    m_draggingItems.clear();
+    QList<PasteboardItem *> items;
+    for (int row : valid) {
+        if (PasteboardItem *item = m_model->itemAt(row)) {
+            items.append(item);
+            m_draggingItems.append(item);
+        }
+    }
+    if (!pasteboard)
+        return true;
+
+    pasteboard->clearContents();
+    pasteboard->setData(encodeRows(valid), T::DragIdentifier);
+
+    QStringList paths;
+    QSet<QString> seenPaths;
+    for (PasteboardItem *item : std::as_const(items)) {
+        // The user's own files go out where they are now: a bookmark follows a rename. One
+        // that can't be resolved leaves the recorded path as it is.
+        QHash<QString, QString> currentPaths;
+        for (const PasteboardFile *file : item->files()) {
+            if (file->isRemovable() || file->bookmarkData().isEmpty())
+                continue;
+            const FileBookmark::Resolution resolved = FileBookmark::resolve(file->bookmarkData());
+            if (!resolved.path.isEmpty() && resolved.path != file->path())
+                currentPaths.insert(file->path(), resolved.path);
+        }
+        const auto addPaths = [&](const QByteArray &data) {
+            for (const QString &path : PropertyList::stringArray(data))
+                addPath(paths, seenPaths, currentPaths.value(path, path));
+        };
+
+        QStringList types;
+        const PasteboardType *main = item->mainType();
+        if (main && main->type() == T::NSFilenamesPboardType)
+            addPaths(main->data());
+        else if (main && !isExcludedFromDrag(main->type()))
+            types.append(main->type());
+        const QList<PasteboardType *> representations = item->types();
+        for (const PasteboardType *representation : representations) {
+            const QString type = representation->type();
+            if (isExcludedFromDrag(type))
+                continue;
+            if (type == T::NSFilenamesPboardType)
+                addPaths(representation->data());
+            else if (!types.contains(type))
+                types.append(type);
+        }
+        pasteboard->addTypes(types);
+        bool mainWritten = false;
+        for (const PasteboardType *representation : representations) {
+            if (!types.contains(representation->type()) || representation->data().isNull())
+                continue;
+            pasteboard->setData(representation->data(), representation->type());
+            mainWritten = mainWritten || (main && representation->type() == main->type());
+        }
+        // A main representation kept only as the main one still goes out with its data,
+        // rather than as a declared type without bytes.
+        if (main && !mainWritten && types.contains(main->type()) && !main->data().isNull())
+            pasteboard->setData(main->data(), main->type());
+    }
+    if (!paths.isEmpty())
+        pasteboard->setPropertyList(QVariant(paths), T::NSFilenamesPboardType);
+    return true;
+}
+
+void HBDockWindowController::draggingSessionEnded(const QPoint &endPoint, Qt::DropAction operation)
+{
+    if (operation != Qt::IgnoreAction && !pointIsInWindow(endPoint) && defaults().removeAfterDrag()) {
+        // The items, not the row numbers: the list may have changed while the drag lasted.
+        QList<int> rows;
+        for (const QPointer<PasteboardItem> &item : std::as_const(m_draggingItems)) {
+            const int row = m_model->rowOf(item.data());
+            if (row >= 0)
+                rows.append(row);
+        }
+        if (!rows.isEmpty())
+            removeItemsAtIndexes(rows, false);
+    }
+    m_draggingIndexes.clear();
+    m_draggingItems.clear();
+}
+
+Qt::DropAction HBDockWindowController::validateDrop(const HBDraggingInfo *info, int row)
+{
+    if (!info)
+        return Qt::IgnoreAction;
+    if (info->draggingSource()) {
+        const Pasteboard *pasteboard = info->draggingPasteboard();
+        const bool rows = pasteboard && !pasteboard->dataForType(T::DragIdentifier).isNull();
+        m_tableView->setDropIndicatorRow(rows ? std::clamp(row, 0, m_model->count()) : -1);
+        return rows ? Qt::MoveAction : Qt::IgnoreAction;
+    }
+    m_tableView->setDropIndicatorRow(-1);
+    return Qt::CopyAction;
+}
+
+bool HBDockWindowController::acceptDrop(const HBDraggingInfo *info, int row)
+{
+    m_tableView->setDropIndicatorRow(-1);
+    if (!info)
+        return false;
+    if (info->draggingSource())
+        return acceptLocalDrop(info, row);
+    if (isOverlayShown())
+        removeOverlayAnimated(false);
+    return addFromPasteboard(info->draggingPasteboard(), info);
+}
+
+bool HBDockWindowController::acceptLocalDrop(const HBDraggingInfo *info, int row)
+{
+    const Pasteboard *pasteboard = info ? info->draggingPasteboard() : nullptr;
+    if (!pasteboard)
+        return false;
+    QList<PasteboardItem *> list = m_model->items();
+    if (list.size() != m_model->count())
+        return false; // rows whose items are gone: numbers would not match the list
+    const int count = int(list.size());
+    const std::optional<QList<int>> decoded = decodeRows(pasteboard->dataForType(T::DragIdentifier), count);
+    if (!decoded)
+        return false;
+    QList<int> moved = *decoded;
+    if (!m_draggingItems.isEmpty()) {
+        // Our own drag is still running: its items say where the rows are now.
+        QList<int> current;
+        for (const QPointer<PasteboardItem> &item : std::as_const(m_draggingItems)) {
+            const int at = m_model->rowOf(item.data());
+            if (at >= 0)
+                current.append(at);
+        }
+        moved = validRows(current, count);
+    }
+    if (moved.isEmpty())
+        return false;
+    const int r = std::clamp(row, 0, count);
+    const int below = int(std::count_if(moved.cbegin(), moved.cend(), [r](int i) { return i < r; }));
+
+    QList<PasteboardItem *> block;
+    for (int i : std::as_const(moved))
+        block.append(list.at(i));
+    for (qsizetype i = moved.size() - 1; i >= 0; --i)
+        list.removeAt(moved.at(i));
+    const int destination = r - below;
+    for (qsizetype i = 0; i < block.size(); ++i)
+        list.insert(destination + i, block.at(i));
+
+    for (int i = 0; i < count; ++i)
+        list.at(i)->setOrder(i);
+    HBObjectStore::shared()->defaultContext()->save();
+
+    if (moved.size() == 1)
+        m_model->moveItem(moved.first(), destination);
+    else
+        m_model->resetItems(list);
+    return true;
+}
+
+bool HBDockWindowController::addFromPasteboard(Pasteboard *pasteboard, const HBDraggingInfo *info)
+{
+    // Rows appear at once; Qt's list has no row animations, so the fade is left out.
+    const auto preSave = [this](PasteboardItem *item) { m_model->appendItem(item); };
+    const auto postSave = [this](PasteboardItem *) {
+        actuallyShowWindowAnimated(true);
+        updateContentView();
+    };
+    return HBPasteboardHelper::sharedHelper().acceptDrop(pasteboard, info, preSave, postSave);
+}
+
+void HBDockWindowController::removeItemsAtIndexes(const QList<int> &rows, bool deletesFile)
+{
+    const QList<int> valid = validRows(rows, m_model->count());
+    if (valid.isEmpty())
+        return;
+    const bool leaveFiles = deletesFile ? false : defaults().removeAfterDrag();
+    for (int row : valid) {
+        if (PasteboardItem *item = m_model->itemAt(row))
+            item->deleteEntityIgnoringFiles(leaveFiles);
+    }
+    HBObjectStore::shared()->defaultContext()->save();
+    m_model->removeRowsAt(valid);
+    if (!m_model->isEmpty())
+        actuallyShowWindowAnimated(true);
+    else
+        hideWindowForActiveAppIfNeeded(true);
+    updateContentView();
+}
+
+int HBDockWindowController::dropRowForEvent(const QDropEvent &event) const
+{
+    const QPoint inList = m_tableView->mapFrom(m_contentView, event.position().toPoint());
+    return m_tableView->dropRowAt(inList);
+}
+
+bool HBDockWindowController::handleDragEvent(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter: {
+        auto *enter = static_cast<QDragEnterEvent *>(event);
+        const QStringList formats = enter->mimeData() ? enter->mimeData()->formats() : QStringList();
+        // Judged from the offered names alone: asking another program for data here would
+        // run its data handlers (and start promised transfers) before any drop.
+        const bool takes = enter->source()
+            ? HBMimeTypes::formatsCanCarry(formats, {QString(T::DragIdentifier)})
+            : HBMimeTypes::formatsCanCarry(formats, supportedTypes());
+        if (!takes) {
+            enter->ignore();
+            return true;
+        }
+        m_dragOverShelf = true;
+        draggingEnteredShelf();
+        [[fallthrough]];
+    }
+    case QEvent::DragMove: {
+        auto *move = static_cast<QDragMoveEvent *>(event);
+        const HBDraggingInfo info(*move);
+        const Qt::DropAction action = validateDrop(&info, dropRowForEvent(*move));
+        if (action == Qt::IgnoreAction) {
+            move->ignore();
+        } else if (move->possibleActions() & action) {
+            move->setDropAction(action);
+            move->accept();
+        } else {
+            move->acceptProposedAction();
+        }
+        return true;
+    }
+    case QEvent::DragLeave:
+        m_tableView->setDropIndicatorRow(-1);
+        if (m_dragOverShelf) {
+            draggingExitedShelf();
+            endDragOverShelf();
+        }
+        return true;
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        const HBDraggingInfo info(*drop);
+        const bool local = info.draggingSource() != nullptr;
+        const Qt::DropAction action = local ? Qt::MoveAction : Qt::CopyAction;
+        if (acceptDrop(&info, dropRowForEvent(*drop))) {
+            if (drop->possibleActions() & action)
+                drop->setDropAction(action);
+            drop->accept();
+        } else {
+            drop->ignore();
+        }
+        endDragOverShelf();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void HBDockWindowController::draggingEnteredShelf()
+{
+    // Another program's drag reaches the window as drag events, not as pointer crossings.
+    mouseEntered();
+}
+
+void HBDockWindowController::draggingExitedShelf()
+{
+    mouseExited();
+}
+
+void HBDockWindowController::endDragOverShelf()
+{
+    m_dragOverShelf = false;
+    if (!m_hideDeferred)
+        return;
+    m_hideDeferred = false;
+    hideWindowForActiveAppIfNeeded(true);
+}
+
 // ---- Layout and appearance ----
 
 void HBDockWindowController::layoutContentView()
@@ -541,6 +941,8 @@ bool HBDockWindowController::eventFilter(QObject *watched, QEvent *event)
     default:
         break;
     }
+    if (watched == m_contentView && handleDragEvent(event))
+        return true;
     return NVWindowController::eventFilter(watched, event);
 }
 
@@ -741,7 +1143,7 @@ void HBDockWindowController::handleEvent(const HBInputEvent &event)
         m_isDragging = false;
         m_leftButtonDown = false;
         hideDropOnlyWindow();
-        QTimer::singleShot(dragEndDelay, this, &HBDockWindowController::reevaluateAfterDrag);
+        QTimer::singleShot(dragEndDelay, this, [this] { hideWindowForActiveAppIfNeeded(true); });
         m_lastDragChangeCount = HBDragSelection::sharedSelection()->changeCount();
         return;
     case HBInputEvent::FlagsChanged:
@@ -849,32 +1251,15 @@ void HBDockWindowController::showWindowForScreenEdgePosition()
 
 void HBDockWindowController::mouseEntered()
 {
-    if (inputMonitor()->pressedMouseButtons() == Qt::NoButton)
-        return;
-    m_dragOverShelf = true;
-    showOverlay();
+    if (inputMonitor()->pressedMouseButtons() != Qt::NoButton)
+        showOverlay();
 }
 
 void HBDockWindowController::mouseExited()
 {
-    m_dragOverShelf = false;
     resetArrow();
     if (!m_model->isEmpty() && !m_isDragging)
         removeOverlayAnimated(true);
-    if (m_reevaluateWhenDragLeaves) {
-        m_reevaluateWhenDragLeaves = false;
-        reevaluateAfterDrag();
-    }
-}
-
-void HBDockWindowController::reevaluateAfterDrag()
-{
-    // A drop can arrive after the release that ended its drag; the shelf stays for it.
-    if (m_dragOverShelf) {
-        m_reevaluateWhenDragLeaves = true;
-        return;
-    }
-    hideWindowForActiveAppIfNeeded(true);
 }
 
 // ---- Menus ----

@@ -14,6 +14,7 @@
 #include <vector>
 
 class HBArrowAnimator;
+class HBDraggingInfo;
 class HBDraggingTableView;
 class HBDropOnlyWindowController;
 class HBNoInteractionImageView;
@@ -23,8 +24,10 @@ class HBShelfItemModel;
 class HBWindowBackgroundView;
 class HBWorkspace;
 class JVMagicalButton;
+class Pasteboard;
 class PasteboardItem;
 class QAbstractAnimation;
+class QDropEvent;
 class QAction;
 class QGraphicsOpacityEffect;
 class QMenu;
@@ -113,6 +116,45 @@ public:
     QList<PasteboardItem *> itemsArray() const;
     /// The list's model.
     HBShelfItemModel *itemsModel() const { return m_model; }
+
+    // ---- Drag and drop ----
+
+    /// The types the shelf takes in drops, in registration order (14, the private row type
+    /// first).
+    static QStringList supportedTypes();
+    /// The types never written for a drag out (pictures, link names, promises); a type whose
+    /// name contains "promise" in any letter case is left out as well.
+    static const QStringList &excludedDragTypes();
+
+    /// Fills a drag's pasteboard for the rows `rows` (out-of-range rows are ignored): the
+    /// private row type with the rows, the items' files as one file list (each path once,
+    /// the user's own files at the place their bookmark resolves to), and every other stored
+    /// representation except the excluded and promise types. Records the drag in progress.
+    /// Always true: a file that can't be found does not stop the drag.
+    bool writeRowsWithIndexes(const QList<int> &rows, Pasteboard *pasteboard);
+    /// A drag out ended at `endPoint` (screen coordinates) with the receiver's `operation`.
+    /// With the setting removeAfterDrag on, an operation other than none that ended outside
+    /// the shelf window removes the dragged items (leaving their files). Ends the drag.
+    void draggingSessionEnded(const QPoint &endPoint, Qt::DropAction operation);
+    /// The rows of the drag out in progress; empty when there is none.
+    QList<int> draggingIndexes() const { return m_draggingIndexes; }
+
+    /// What a drop of `info` before row `row` would do: a drag from this program moves rows
+    /// (and shows the insertion line) when it carries the private row type, else nothing; a
+    /// drag from another program copies, with the drop overlay as its only feedback.
+    Qt::DropAction validateDrop(const HBDraggingInfo *info, int row);
+    /// Takes a drop before row `row`: rows of this shelf are reordered, anything from another
+    /// program becomes new items. False when the drop is refused.
+    bool acceptDrop(const HBDraggingInfo *info, int row);
+    /// Moves the rows named by the drag's private row type to row `row`, numbers every
+    /// item's order by its new place and saves. False when the drag carries no row data.
+    bool acceptLocalDrop(const HBDraggingInfo *info, int row);
+    /// New items from a pasteboard (a drop, or the clipboard when `info` is null): each is
+    /// appended as a row, then the shelf shows. What the intake answers.
+    bool addFromPasteboard(Pasteboard *pasteboard, const HBDraggingInfo *info = nullptr);
+    /// Removes the items at `rows` from the store and the list. Their removable files go
+    /// too when `deletesFile`; otherwise the setting removeAfterDrag keeps them on disk.
+    void removeItemsAtIndexes(const QList<int> &rows, bool deletesFile);
 
     // ---- Layout and appearance ----
 
@@ -253,12 +295,19 @@ private:
     HBInputMonitor *inputMonitor() const;
     /// Where the shelf is or would be laid out now (its frame when shown).
     QRect currentShelfFrame() const;
-    /// The re-evaluation after a drag: waits while a drag over the shelf may still drop.
-    void reevaluateAfterDrag();
     void makeMenus();
     void layoutContentView();
     void updateOverlayArtwork();
     bool animationsDisabled() const;
+    /// Drag events reaching the shelf window (its content view takes every drop).
+    bool handleDragEvent(QEvent *event);
+    /// The insertion row for a drag event's position.
+    int dropRowForEvent(const QDropEvent &event) const;
+    /// A drag the shelf can take entered its window / left it without a drop.
+    void draggingEnteredShelf();
+    void draggingExitedShelf();
+    /// The drag over the shelf is over (left or dropped): runs a hide put off meanwhile.
+    void endDragOverShelf();
     /// Runs an animation from `from` to `to` over `duration` ms that hands each value to
     /// `apply`, then `completion`; for 0 ms, applies `to` and completes at once. The
     /// animation is kept in `slot`; one running there is stopped first, without its
@@ -301,9 +350,6 @@ private:
     /// The drag selection's change count at the last release: a drag with this count is
     /// the previous one, still owning the selection.
     qint64 m_lastDragChangeCount = 0;
-    /// A drag is over the shelf window; its drop may come after the button release.
-    bool m_dragOverShelf = false;
-    bool m_reevaluateWhenDragLeaves = false;
     bool m_overlayShown = false;
     /// The list covers the options bar (the overlay finished fading in).
     bool m_listCoversOptions = false;
@@ -317,4 +363,12 @@ private:
     std::vector<std::unique_ptr<HBDropOnlyWindowController>> m_retiredDropWindows;
     /// The current controller has a release pending.
     bool m_dropWindowReleasePending = false;
+    /// The drag out in progress: its rows as the drag started, and their items, which
+    /// say where those rows are now if the list changed during the drag.
+    QList<int> m_draggingIndexes;
+    QList<QPointer<PasteboardItem>> m_draggingItems;
+    /// A drag the shelf can take is over its window: a drop may still come (even after the
+    /// button release another program reports), so hides wait until it is over.
+    bool m_dragOverShelf = false;
+    bool m_hideDeferred = false;
 };

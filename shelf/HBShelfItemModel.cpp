@@ -69,6 +69,46 @@ QVariant HBShelfItemModel::data(const QModelIndex &index, int role) const
     }
 }
 
+Qt::ItemFlags HBShelfItemModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags flags = QAbstractListModel::flags(index);
+    if (index.isValid())
+        flags |= Qt::ItemIsDragEnabled;
+    return flags;
+}
+
+int HBShelfItemModel::rowOf(const PasteboardItem *item) const
+{
+    if (!item)
+        return -1;
+    for (int row = 0; row < m_items.size(); ++row) {
+        if (m_items.at(row) == item)
+            return row;
+    }
+    return -1;
+}
+
+void HBShelfItemModel::moveItem(int from, int to)
+{
+    const int count = int(m_items.size());
+    if (from < 0 || from >= count || to < 0 || to >= count || from == to)
+        return;
+    // Qt names the destination as the row the moved row goes before, counted before the move.
+    beginMoveRows({}, from, from, {}, to > from ? to + 1 : to);
+    m_items.move(from, to);
+    endMoveRows();
+}
+
+void HBShelfItemModel::resetItems(const QList<PasteboardItem *> &items)
+{
+    beginResetModel();
+    m_items.clear();
+    m_items.reserve(items.size());
+    for (PasteboardItem *item : items)
+        m_items.append(item);
+    endResetModel();
+}
+
 QList<PasteboardItem *> HBShelfItemModel::items() const
 {
     QList<PasteboardItem *> items;

@@ -33,10 +33,14 @@ public:
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    /// Rows can be dragged (out of the shelf, or within it to reorder).
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
 
     /// The items in row order (items deleted meanwhile are left out).
     QList<PasteboardItem *> items() const;
     PasteboardItem *itemAt(int row) const;
+    /// The row of `item`; -1 when it is not listed.
+    int rowOf(const PasteboardItem *item) const;
     int count() const { return int(m_items.size()); }
     bool isEmpty() const { return m_items.isEmpty(); }
 
@@ -48,6 +52,11 @@ public:
     void appendItem(PasteboardItem *item);
     /// Removes the rows at `rows` (any order; out-of-range rows are ignored).
     void removeRowsAt(QList<int> rows);
+    /// Moves one row from `from` to the index `to` it has afterwards (one row move).
+    void moveItem(int from, int to);
+    /// Shows `items` in place of the rows, announced as one reset (for rearrangements that
+    /// are not a single move).
+    void resetItems(const QList<PasteboardItem *> &items);
     /// Reports the row of `item` as changed; nothing when it is not listed.
     void itemChanged(PasteboardItem *item);
 
