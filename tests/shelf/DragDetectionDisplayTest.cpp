@@ -29,6 +29,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <cmath>
+
 namespace {
 
 HBUserDefaults &defaults()
@@ -76,6 +78,10 @@ protected:
         }
         ASSERT_TRUE(source.start(toolkit, QStringList{QStringLiteral("--files")} + files))
             << source.error().toStdString();
+        // A first click gives the source the focus: a window manager may take the first
+        // press on a window that is not active for itself.
+        ASSERT_TRUE(source.pressAndMove({0, 0}));
+        ASSERT_TRUE(source.release());
     }
 
     /// Waits until the monitor reported the pointer at `location` in a drag, then lets the
@@ -89,13 +95,27 @@ protected:
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
     }
-    /// Presses in the source and moves by `offset`, and waits until the source has begun its
-    /// drag (it takes the drag selection once it has seen the motion).
+    /// Presses in the source and moves by `offset` in steps of a few points, as a hand does,
+    /// and waits until the source has begun its drag (it takes the drag selection once it
+    /// has seen enough motion).
     void beginDrag(DragSourceProcess &source, const QPoint &offset)
     {
         const qint64 before = m_selection->changeCount();
         m_finishedBefore = source.output().count(QStringLiteral("finished"));
-        ASSERT_TRUE(source.pressAndMove(offset));
+        ASSERT_TRUE(source.pressAndMove({0, 0}));
+        const double length = std::hypot(offset.x(), offset.y());
+        const int steps = std::max(1, int(std::ceil(length / 5.0)));
+        QPoint moved;
+        if (offset.isNull())
+            return;
+        // Small steps up to the sources' start distances, then the rest of the way at once.
+        for (int i = 1; moved != offset; ++i) {
+            const QPoint next = moved.manhattanLength() >= 30
+                ? offset
+                : QPoint(offset.x() * i / steps, offset.y() * i / steps);
+            ASSERT_TRUE(source.moveBy(next - moved));
+            moved = next;
+        }
         ASSERT_TRUE(TestSupport::waitUntil([&] { return m_selection->changeCount() > before; }))
             << "the source began no drag: " << source.output().toStdString();
     }
