@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <sys/resource.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -335,6 +337,52 @@ TEST_F(X11InputMonitorTest, KeyReleasesTellEscapeFromOtherKeys)
         ASSERT_TRUE(waitForEvent(HBInputEvent::KeyUp)) << row.key;
         EXPECT_EQ(m_events.last().keyCode == HBInputEvent::escapeKeyCode, row.escape) << row.key;
     }
+}
+
+// The monitor and the selection on a server of their own that then goes away: they say so,
+// keep answering, and leave the event loop idle (a dead socket stays readable for ever).
+TEST(X11InputConnection, LostServerLeavesNoCrashAndNoBusyLoop)
+{
+    ASSERT_TRUE(TestSupport::onDisplay());
+    QProcess server;
+    server.start(QStringLiteral("Xvfb"),
+        {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+            QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+            QStringLiteral("640x480x24")});
+    QByteArray number;
+    ASSERT_TRUE(TestSupport::waitUntil(
+        [&] {
+            number += server.readAllStandardOutput();
+            return number.contains('\n');
+        },
+        timeout));
+    const QByteArray display = qgetenv("DISPLAY");
+    qputenv("DISPLAY", ":" + number.trimmed());
+    QObject owner;
+    auto *monitor = new X11InputMonitor(&owner);
+    auto *selection = new X11DragSelection(&owner);
+    qputenv("DISPLAY", display);
+    ASSERT_TRUE(monitor->isListening());
+    ASSERT_TRUE(selection->isConnected());
+
+    server.kill();
+    server.waitForFinished();
+    ASSERT_TRUE(TestSupport::waitUntil(
+        [&] { return !monitor->isConnected() && !selection->isConnected(); }, timeout));
+    EXPECT_EQ(selection->offeredTypes(), QStringList());
+    monitor->mouseLocation();
+
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    QTest::qWait(500);
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    const auto cpuMs = [](const rusage &usage) {
+        return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
+            + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+    };
+    // A loop spinning on the dead socket would take all of the half second.
+    EXPECT_LT(cpuMs(after) - cpuMs(before), 250.0);
 }
 
 } // namespace
