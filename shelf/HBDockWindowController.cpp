@@ -302,8 +302,14 @@ void HBDockWindowController::installEventMonitors()
     // The source of a drag takes the drag selection only once it has seen the motion that
     // starts its drag, usually after that motion reached this monitor: a pointer that then
     // rests would leave the drag unnoticed, so a new drag during a press is checked at once.
-    connect(HBDragSelection::sharedSelection(), &HBDragSelection::changed, this,
-        &HBDockWindowController::detectDrag);
+    connect(HBDragSelection::sharedSelection(), &HBDragSelection::changed, this, [this] {
+        if (!m_leftButtonDown)
+            return;
+        // Learning the types can take a round trip to the source: done now, while the
+        // pointer is still on its way to the threshold, the shelf shows without waiting.
+        HBDragSelection::sharedSelection()->offeredTypes();
+        detectDrag();
+    });
     // The local monitor: releases over this program's own windows.
     QCoreApplication::instance()->installEventFilter(this);
     // Whatever owns the drag selection now is an earlier drag, never a new one.
