@@ -25,6 +25,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPixmap>
 #include <QProcess>
 #include <QScreen>
 #include <QTimer>
@@ -167,6 +168,13 @@ TEST_F(DragDetectionDisplayTest, NineteenPointsShowNothingAndTwentyShowTheShelfW
             << source.output().toStdString();
         EXPECT_TRUE(controller.isDragging());
         EXPECT_TRUE(controller.isOverlayShown());
+        if (const QString shots = qEnvironmentVariable("KELVORA_SHOTS_DIR"); !shots.isEmpty()) {
+            // The screen during the drag: the shelf with its overlay, the source beside it.
+            QCoreApplication::processEvents();
+            QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(shots).filePath(
+                toolkit == DragSourceProcess::Toolkit::Qt ? QStringLiteral("drag-shows-shelf-qt.png")
+                                                          : QStringLiteral("drag-shows-shelf-gtk.png")));
+        }
         ASSERT_NO_FATAL_FAILURE(releaseAndSettle(source));
         EXPECT_FALSE(controller.isDragging());
         ASSERT_TRUE(TestSupport::waitUntil([&] { return !controller.isWindowVisible(); }));
