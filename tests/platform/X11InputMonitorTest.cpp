@@ -35,9 +35,7 @@ constexpr std::chrono::seconds timeout{10};
 /// handles them, and a blocked loop would read where the pointer went next.
 void xdotool(const QStringList &arguments)
 {
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), arguments);
-    EXPECT_TRUE(TestSupport::waitUntil([&] { return process.state() == QProcess::NotRunning; }, timeout));
+    EXPECT_TRUE(TestSupport::playXdotool(arguments, timeout));
 }
 
 /// A window of this process that starts a drag of its own when the pointer moves with the

@@ -112,34 +112,6 @@ private:
     bool m_dragging = false;
 };
 
-/// Plays a drag with xdotool from `start` to `target` (screen coordinates): press, moves in
-/// relative steps (real motion through XTest, which a drag needs), a pause over the target,
-/// release. Keeps this process's event loop turning meanwhile; true when xdotool finished.
-bool playDrag(const QPoint &start, const QPoint &target)
-{
-    QStringList gesture = {QStringLiteral("mousemove"), QString::number(start.x()),
-        QString::number(start.y()), QStringLiteral("sleep"), QStringLiteral("0.2"),
-        QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("sleep"), QStringLiteral("0.1")};
-    const QPoint delta = target - start;
-    const int steps = std::max(4, int(std::ceil(std::hypot(delta.x(), delta.y()) / 30.0)));
-    QPoint moved;
-    for (int i = 1; i <= steps; ++i) {
-        const QPoint next(delta.x() * i / steps, delta.y() * i / steps);
-        gesture << QStringLiteral("mousemove_relative") << QStringLiteral("--")
-                << QString::number(next.x() - moved.x()) << QString::number(next.y() - moved.y())
-                << QStringLiteral("sleep") << QStringLiteral("0.03");
-        moved = next;
-    }
-    gesture << QStringLiteral("mousemove_relative") << QStringLiteral("--") << QStringLiteral("2")
-            << QStringLiteral("2") << QStringLiteral("sleep") << QStringLiteral("0.4")
-            << QStringLiteral("mouseup") << QStringLiteral("1");
-    QProcess xdotool;
-    xdotool.start(QStringLiteral("xdotool"), gesture);
-    return TestSupport::waitUntil(
-               [&xdotool] { return xdotool.state() == QProcess::NotRunning; }, std::chrono::seconds(30))
-        && xdotool.exitCode() == 0;
-}
-
 class DropWindowDisplayTest : public ShelfTest
 {
 protected:
@@ -315,7 +287,8 @@ TEST_F(DropWindowDisplayTest, DragFromThisProgramIsRefused)
     } counter;
     window.tableView()->installEventFilter(&counter);
 
-    ASSERT_TRUE(playDrag(source.geometry().center(), window.panel()->geometry().center()));
+    ASSERT_TRUE(TestSupport::playXdotool(
+        TestSupport::dragGesture(source.geometry().center(), window.panel()->geometry().center())));
     ASSERT_TRUE(TestSupport::waitUntil([&] { return source.finished; }));
     EXPECT_GT(counter.enters, 0);
     EXPECT_EQ(source.result, Qt::IgnoreAction);

@@ -44,41 +44,11 @@ HBUserDefaults &defaults()
     return HBUserDefaults::standardUserDefaults();
 }
 
-/// Plays an xdotool gesture while this process's event loop keeps turning (the shelf, and
-/// a drag it runs, live in this process).
-bool play(const QStringList &gesture)
-{
-    QProcess xdotool;
-    xdotool.start(QStringLiteral("xdotool"), gesture);
-    return TestSupport::waitUntil(
-               [&xdotool] { return xdotool.state() == QProcess::NotRunning; }, std::chrono::seconds(30))
-        && xdotool.exitCode() == 0;
-}
-
-/// Press at `from`, move in relative steps of a few tens of points to `to` (relative moves
-/// are real motion, which a drag needs), pause, optionally press Escape, release.
+/// Press at `from`, move in relative steps of a few tens of points to `to`, pause,
+/// optionally press Escape, release; the shelf and a drag it runs go on meanwhile.
 bool dragWithPointer(const QPoint &from, const QPoint &to, bool escape = false)
 {
-    QStringList gesture = {QStringLiteral("mousemove"), QString::number(from.x()), QString::number(from.y()),
-        QStringLiteral("sleep"), QStringLiteral("0.2"), QStringLiteral("mousedown"), QStringLiteral("1"),
-        QStringLiteral("sleep"), QStringLiteral("0.1")};
-    const QPoint delta = to - from;
-    const int steps = std::max(4, int(std::ceil(std::hypot(delta.x(), delta.y()) / 25.0)));
-    QPoint moved;
-    for (int i = 1; i <= steps; ++i) {
-        const QPoint next(delta.x() * i / steps, delta.y() * i / steps);
-        const QPoint step = next - moved;
-        moved = next;
-        gesture << QStringLiteral("mousemove_relative") << QStringLiteral("--") << QString::number(step.x())
-                << QString::number(step.y()) << QStringLiteral("sleep") << QStringLiteral("0.04");
-    }
-    gesture << QStringLiteral("mousemove_relative") << QStringLiteral("--") << QStringLiteral("1")
-            << QStringLiteral("0") << QStringLiteral("sleep") << QStringLiteral("0.6");
-    if (escape)
-        gesture << QStringLiteral("key") << QStringLiteral("Escape") << QStringLiteral("sleep")
-                << QStringLiteral("0.3");
-    gesture << QStringLiteral("mouseup") << QStringLiteral("1");
-    return play(gesture);
+    return TestSupport::playXdotool(TestSupport::dragGesture(from, to, escape));
 }
 
 /// The receiving program (tests/support/QtDropTarget.cpp) as its own process.

@@ -84,63 +84,12 @@ QRect DragSourceProcess::windowGeometry() const
 bool DragSourceProcess::dragTo(const QPoint &target)
 {
     const QRect frame = windowGeometry();
-    if (!frame.isValid())
-        return false;
-    const QPoint start = frame.center();
-    // Relative moves go through XTest as real motion, which both toolkits need to start
-    // a drag and to send Xdnd positions; an absolute mousemove only warps the pointer.
-    QStringList gesture = {QStringLiteral("mousemove"), QString::number(start.x()),
-        QString::number(start.y()), QStringLiteral("sleep"), QStringLiteral("0.2"),
-        QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("sleep"), QStringLiteral("0.1")};
-    const QPoint delta = target - start;
-    const int steps = std::max(4, int(std::ceil(std::hypot(delta.x(), delta.y()) / 30.0)));
-    QPoint moved;
-    for (int i = 1; i <= steps; ++i) {
-        const QPoint next(delta.x() * i / steps, delta.y() * i / steps);
-        const QPoint step = next - moved;
-        moved = next;
-        gesture << QStringLiteral("mousemove_relative") << QStringLiteral("--") << QString::number(step.x())
-                << QString::number(step.y()) << QStringLiteral("sleep") << QStringLiteral("0.03");
-    }
-    // A last small move over the target, then a pause for the Xdnd status round trip.
-    gesture << QStringLiteral("mousemove_relative") << QStringLiteral("--") << QStringLiteral("2")
-            << QStringLiteral("2") << QStringLiteral("sleep") << QStringLiteral("0.4")
-            << QStringLiteral("mouseup") << QStringLiteral("1");
-    QProcess xdotool;
-    xdotool.start(QStringLiteral("xdotool"), gesture);
-    // The drop target lives in this process: keep its event loop turning while xdotool plays.
-    return TestSupport::waitUntil(
-               [&xdotool] { return xdotool.state() == QProcess::NotRunning; }, std::chrono::seconds(30))
-        && xdotool.exitCode() == 0;
+    return frame.isValid() && TestSupport::playXdotool(TestSupport::dragGesture(frame.center(), target));
 }
 
 QString DragSourceProcess::output() const
 {
     return m_stdout;
-}
-
-QStringList DragSourceProcess::relativeSteps(const QPoint &offset)
-{
-    const int steps = std::max(1, int(std::ceil(std::hypot(offset.x(), offset.y()) / 30.0)));
-    QStringList gesture;
-    QPoint moved;
-    for (int i = 1; i <= steps; ++i) {
-        const QPoint next(offset.x() * i / steps, offset.y() * i / steps);
-        const QPoint step = next - moved;
-        moved = next;
-        gesture << QStringLiteral("mousemove_relative") << QStringLiteral("--") << QString::number(step.x())
-                << QString::number(step.y()) << QStringLiteral("sleep") << QStringLiteral("0.03");
-    }
-    return gesture;
-}
-
-bool DragSourceProcess::play(const QStringList &gesture)
-{
-    QProcess xdotool;
-    xdotool.start(QStringLiteral("xdotool"), gesture);
-    return TestSupport::waitUntil(
-               [&xdotool] { return xdotool.state() == QProcess::NotRunning; }, std::chrono::seconds(30))
-        && xdotool.exitStatus() == QProcess::NormalExit && xdotool.exitCode() == 0;
 }
 
 bool DragSourceProcess::pressAndMove(const QPoint &offset)
@@ -149,19 +98,19 @@ bool DragSourceProcess::pressAndMove(const QPoint &offset)
     if (!frame.isValid())
         return false;
     const QPoint start = frame.center();
-    return play(
+    return TestSupport::playXdotool(
         QStringList{QStringLiteral("mousemove"), QString::number(start.x()), QString::number(start.y()),
             QStringLiteral("sleep"), QStringLiteral("0.2"), QStringLiteral("mousedown"), QStringLiteral("1"),
             QStringLiteral("sleep"), QStringLiteral("0.1")}
-        + relativeSteps(offset));
+        + TestSupport::relativeMoves(offset));
 }
 
 bool DragSourceProcess::moveBy(const QPoint &offset)
 {
-    return play(relativeSteps(offset));
+    return TestSupport::playXdotool(TestSupport::relativeMoves(offset));
 }
 
 bool DragSourceProcess::release()
 {
-    return play({QStringLiteral("mouseup"), QStringLiteral("1")});
+    return TestSupport::playXdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
 }

@@ -45,10 +45,6 @@ public:
     QString output() const;
 
 private:
-    static QStringList relativeSteps(const QPoint &offset);
-    /// Plays an xdotool command line, turning this process's event loop meanwhile.
-    static bool play(const QStringList &gesture);
-
     QProcess m_process;
     QString m_stdout;
     unsigned long long m_window = 0;

@@ -8,6 +8,9 @@
 #include <QProcess>
 #include <QTest>
 
+#include <algorithm>
+#include <cmath>
+
 namespace TestSupport {
 
 QString home()
@@ -48,7 +51,7 @@ bool startPrivateSessionBus()
         return true;
     auto *process = new QProcess(QCoreApplication::instance());
     process->start(QStringLiteral("dbus-daemon"),
-                   {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
     if (!process->waitForStarted(5000))
         return false;
     QByteArray address;
@@ -73,7 +76,8 @@ QString runProgram(const QString &program, const QStringList &arguments)
 
 QRect xGeometry(qulonglong window)
 {
-    const QString text = runProgram(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)});
+    const QString text
+        = runProgram(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)});
     const auto field = [&](const char *name) {
         for (const QString &line : text.split(u'\n')) {
             const QString trimmed = line.trimmed();
@@ -96,3 +100,42 @@ QString builtProgram(const QString &name)
 }
 
 } // namespace TestSupport
+
+bool TestSupport::playXdotool(const QStringList &arguments, std::chrono::milliseconds timeout)
+{
+    QProcess xdotool;
+    xdotool.start(QStringLiteral("xdotool"), arguments);
+    return waitUntil([&xdotool] { return xdotool.state() == QProcess::NotRunning; }, timeout)
+        && xdotool.exitStatus() == QProcess::NormalExit && xdotool.exitCode() == 0;
+}
+
+QStringList TestSupport::relativeMoves(
+    const QPoint &offset, double stepLength, int minimumSteps, const QString &pause)
+{
+    const int steps = std::max(minimumSteps, int(std::ceil(std::hypot(offset.x(), offset.y()) / stepLength)));
+    QStringList arguments;
+    QPoint moved;
+    for (int i = 1; i <= steps; ++i) {
+        const QPoint next(offset.x() * i / steps, offset.y() * i / steps);
+        const QPoint step = next - moved;
+        moved = next;
+        arguments << QStringLiteral("mousemove_relative") << QStringLiteral("--") << QString::number(step.x())
+                  << QString::number(step.y()) << QStringLiteral("sleep") << pause;
+    }
+    return arguments;
+}
+
+QStringList TestSupport::dragGesture(const QPoint &from, const QPoint &to, bool escape)
+{
+    QStringList arguments = {QStringLiteral("mousemove"), QString::number(from.x()),
+        QString::number(from.y()), QStringLiteral("sleep"), QStringLiteral("0.2"),
+        QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("sleep"), QStringLiteral("0.1")};
+    arguments << relativeMoves(to - from, 25, 4, QStringLiteral("0.04"));
+    arguments << QStringLiteral("mousemove_relative") << QStringLiteral("--") << QStringLiteral("1")
+              << QStringLiteral("0") << QStringLiteral("sleep") << QStringLiteral("0.6");
+    if (escape)
+        arguments << QStringLiteral("key") << QStringLiteral("Escape") << QStringLiteral("sleep")
+                  << QStringLiteral("0.3");
+    arguments << QStringLiteral("mouseup") << QStringLiteral("1");
+    return arguments;
+}

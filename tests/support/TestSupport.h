@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QPoint>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -15,8 +16,8 @@ namespace TestSupport {
 QString home();
 
 /// Runs the event loop until `condition` holds or `timeout` passes; true when it held.
-bool waitUntil(const std::function<bool()> &condition,
-               std::chrono::milliseconds timeout = std::chrono::seconds(5));
+bool waitUntil(
+    const std::function<bool()> &condition, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
 /// Whether this process runs on a real X display (the display test group).
 bool onDisplay();
@@ -38,6 +39,21 @@ QString runProgram(const QString &program, const QStringList &arguments);
 QRect xGeometry(qulonglong window);
 /// The window the window manager calls active (xdotool getactivewindow); 0 when none.
 qulonglong activeWindow();
+
+/// Plays an xdotool command line while this process's event loop keeps turning (drop
+/// targets and drags of this process go on meanwhile); true when xdotool finished with
+/// status 0 within `timeout`.
+bool playXdotool(const QStringList &arguments, std::chrono::milliseconds timeout = std::chrono::seconds(30));
+/// xdotool arguments that move the pointer by `offset` in relative steps of at most
+/// `stepLength` points (at least `minimumSteps`), pausing `pause` seconds after each.
+/// Relative moves go through XTest as real motion, which toolkits need to start a drag
+/// and to send Xdnd positions; an absolute mousemove only warps the pointer.
+QStringList relativeMoves(const QPoint &offset, double stepLength = 30, int minimumSteps = 1,
+    const QString &pause = QStringLiteral("0.03"));
+/// xdotool arguments for a whole drag: move to `from`, press, relative moves to `to`, a
+/// last small move and a pause over the target (for the Xdnd status round trip),
+/// Escape first when `escape`, release.
+QStringList dragGesture(const QPoint &from, const QPoint &to, bool escape = false);
 
 /// Path of a program built by the project (e.g. "kelvora"), from the build's bin/ folder.
 QString builtProgram(const QString &name);
