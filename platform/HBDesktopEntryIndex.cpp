@@ -16,7 +16,7 @@ namespace {
 const QString applicationsFolder = QStringLiteral("/applications");
 const QString desktopSuffix = QStringLiteral(".desktop");
 
-// Desktop Entry Specification, "Possible value types": \s \n \t \r \\ in string values.
+// The desktop-entry format's escapes in string values: \s \n \t \r \\ in string values.
 QString unescaped(const QString &value)
 {
     QString result;
@@ -99,7 +99,7 @@ HBDesktopEntryIndex::HBDesktopEntryIndex(const QStringList &dataDirectories, con
 
 QStringList HBDesktopEntryIndex::standardDataDirectories()
 {
-    // XDG Base Directory Specification: relative entries are invalid and ignored.
+    // XDG base-directory rules: relative entries are invalid and ignored.
     const auto absolute = [](const QString &path) { return !path.isEmpty() && QDir::isAbsolutePath(path); };
     QStringList directories;
     const QString home = qEnvironmentVariable("XDG_DATA_HOME");
@@ -295,7 +295,7 @@ QIcon HBDesktopEntryIndex::iconFor(const QString &iconValue, const QStringList &
         return {};
     if (QDir::isAbsolutePath(iconValue))
         return QFileInfo(iconValue).isFile() ? QIcon(iconValue) : QIcon();
-    // Icon Theme Specification: a name, never a path; some entries still carry an extension.
+    // Icon themes take a name, never a path; some entries still carry an extension.
     QString name = iconValue;
     for (const char *extension : {".png", ".svg", ".xpm"}) {
         if (name.endsWith(QLatin1String(extension)))
@@ -306,7 +306,7 @@ QIcon HBDesktopEntryIndex::iconFor(const QString &iconValue, const QStringList &
     QIcon icon = QIcon::fromTheme(name);
     if (!icon.isNull())
         return icon;
-    // The Icon Theme Specification's last fallback, /usr/share/pixmaps, and its siblings.
+    // The icon-theme lookup's last fallback, /usr/share/pixmaps, and its siblings.
     for (const QString &dataDirectory : dataDirectories) {
         for (const char *extension : {".png", ".svg", ".xpm"}) {
             const QString path

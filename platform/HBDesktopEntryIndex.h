@@ -9,8 +9,8 @@
 
 #include <optional>
 
-/// The installed applications' .desktop entries, as the freedesktop Desktop Entry
-/// Specification lays them out, with the match from a window's WM_CLASS to its entry.
+/// The installed applications' .desktop entries, as the freedesktop desktop-entry
+/// format lays them out, with the match from a window's WM_CLASS to its entry.
 /// Reads the folders once and again only when one of them has changed.
 class HBDesktopEntryIndex
 {

@@ -5,7 +5,7 @@
 
 namespace {
 
-// The XDG Base Directory Specification: a relative or empty value is invalid and
+// The XDG base-directory rules: a relative or empty value is invalid and
 // must be ignored in favour of the default.
 QString xdgHome(const char *variable, const QString &fallbackUnderHome)
 {

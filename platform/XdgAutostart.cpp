@@ -9,7 +9,7 @@
 
 namespace {
 
-// Desktop Entry Specification: an Exec argument with reserved characters is quoted, and
+// The freedesktop desktop-entry format: an Exec argument with reserved characters is quoted, and
 // inside quotes ", `, $ and \ are escaped with a backslash.
 QString quotedExecArgument(const QString &argument)
 {

@@ -4,7 +4,7 @@
 #include <QString>
 
 /// Starting a program at login the freedesktop way: a desktop entry in
-/// $XDG_CONFIG_HOME/autostart (the Desktop Application Autostart Specification).
+/// $XDG_CONFIG_HOME/autostart (the freedesktop autostart convention).
 namespace XdgAutostart {
 
 /// The entry's path for `identifier` ("<identifier>.desktop").

@@ -7,7 +7,7 @@ class QWindow;
 /// the window has a native window. Works on hidden windows (the hint is written as a
 /// property and read by the window manager when it maps the window) and on shown ones
 /// (the change is asked of the window manager by a client message to the root window,
-/// as the EWMH specification requires for mapped windows).
+/// as EWMH requires for mapped windows).
 namespace X11WindowHints {
 
 /// Puts the window on every workspace (_NET_WM_DESKTOP 0xFFFFFFFF and

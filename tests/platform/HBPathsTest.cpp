@@ -22,7 +22,7 @@ TEST(HBPaths, EveryFolderLiesInTheTestHome)
 
 TEST(HBPaths, RelativeXdgValuesAreIgnored)
 {
-    // The XDG Base Directory Specification makes relative paths invalid.
+    // The XDG base-directory rules make relative paths invalid.
     qputenv("XDG_DATA_HOME", "relative/place");
     EXPECT_EQ(HBPaths::applicationSupportDirectory(), QDir::homePath() + QStringLiteral("/.local/share/Kelvora"));
 }
