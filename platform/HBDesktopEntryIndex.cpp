@@ -16,7 +16,7 @@ namespace {
 const QString applicationsFolder = QStringLiteral("/applications");
 const QString desktopSuffix = QStringLiteral(".desktop");
 
-// The desktop-entry format's escapes in string values: \s \n \t \r \\ in string values.
+// The desktop-entry format's escapes in string values: \s \n \t \r \\.
 QString unescaped(const QString &value)
 {
     QString result;

@@ -308,6 +308,7 @@ void HBDockWindowController::installEventMonitors()
         // Learning the types can take a round trip to the source: done now, while the
         // pointer is still on its way to the threshold, the shelf shows without waiting.
         HBDragSelection::sharedSelection()->offeredTypes();
+        m_mouseLocation = inputMonitor()->mouseLocation();
         detectDrag();
     });
     // The local monitor: releases over this program's own windows.
@@ -1128,9 +1129,12 @@ bool HBDockWindowController::pointIsInWindow(const QPoint &point) const
 
 void HBDockWindowController::handleEvent(const HBInputEvent &event)
 {
+    // The monitor read the pointer for the event; asking the server again would cost a
+    // round trip on every motion of a drag.
+    m_mouseLocation = event.location;
     switch (event.type) {
     case HBInputEvent::LeftMouseDown:
-        m_dragStartPoint = inputMonitor()->mouseLocation();
+        m_dragStartPoint = event.location;
         m_leftButtonDown = true;
         return;
     case HBInputEvent::LeftMouseDragged:
@@ -1187,7 +1191,7 @@ void HBDockWindowController::handleLocalEvent(const QPoint &screenLocation)
 
 double HBDockWindowController::mouseDragDistance() const
 {
-    const QPointF delta = QPointF(inputMonitor()->mouseLocation() - m_dragStartPoint);
+    const QPointF delta = QPointF(m_mouseLocation - m_dragStartPoint);
     return std::hypot(delta.x(), delta.y());
 }
 
@@ -1243,7 +1247,7 @@ QRect HBDockWindowController::currentShelfFrame() const
 void HBDockWindowController::showWindowForScreenEdgePosition()
 {
     m_needsMousePositionUpdates = true;
-    const int px = inputMonitor()->mouseLocation().x();
+    const int px = m_mouseLocation.x();
     const QRect frame = currentShelfFrame();
     // Edges as coordinates between pixels: the right edge is x + width.
     const bool near = isLeftPosition(defaults().windowPosition())

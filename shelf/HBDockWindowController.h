@@ -344,6 +344,8 @@ private:
     QRect m_originalTableFrame;
     bool m_isDragging = false;
     QPoint m_dragStartPoint;
+    /// The pointer at the last event of the global monitor (or the last new drag).
+    QPoint m_mouseLocation;
     bool m_needsMousePositionUpdates = false;
     /// The left button went down in another application and is not up yet.
     bool m_leftButtonDown = false;
